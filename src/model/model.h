@@ -1,0 +1,138 @@
+// The compiled scenario: route cells, general records, track plan and the form-level scalars of one
+// compilation. Field names and widths are those the simulator's files use.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/diagnostics.h"
+#include "model/tagged_value.h"
+
+namespace scenario {
+
+using byte_t = std::uint8_t;     // Byte
+using integer_t = std::int16_t;  // Integer
+using long_t = std::int32_t;     // Long
+
+// One 50-metre route cell.
+struct cella {
+  byte_t tipo = 0;
+  integer_t valore1 = 0;
+  integer_t valore2 = 0;
+  integer_t valore3 = 0;
+  integer_t valore4 = 0;
+  byte_t tempo = 0;
+  byte_t preavviso = 0;
+  byte_t montagna = 0;
+  byte_t velocita_limite = 0;
+  byte_t pendenza = 0;
+  byte_t aderenza = 0;
+
+  friend bool operator==(const cella&, const cella&) = default;
+};
+
+// Cell type codes.
+namespace tipo_cella {
+inline constexpr byte_t nulla = 0;
+inline constexpr byte_t segnale = 1;
+inline constexpr byte_t fine_rallentamento = 2;
+inline constexpr byte_t inizio_rallentamento = 3;
+inline constexpr byte_t avviso_rallentamento = 4;
+inline constexpr byte_t preavviso_rallentamento = 5;
+inline constexpr byte_t indicatori_v_max = 6;
+inline constexpr byte_t stazione = 10;
+inline constexpr byte_t montagna = 11;
+inline constexpr byte_t abbattimento = 12;
+inline constexpr byte_t abbattimento_nullo = 13;
+inline constexpr byte_t cartello_indicatore = 14;
+}  // namespace tipo_cella
+
+// A cell on which an object may be placed: empty, or holding only a scenery mark.
+inline bool is_free(const cella& c) {
+  return c.tipo == tipo_cella::nulla || c.tipo == tipo_cella::montagna;
+}
+
+// One general record: a station, a board text, a progressive, or scenario-wide data.
+struct voce_generale {
+  byte_t tipo = 0;
+  long_t inizio = 0;
+  long_t fine = 0;
+  long_t posizione = 0;
+  byte_t ottetto0 = 0;
+  std::string nome;  // bytes in the Windows-1252 code page
+  integer_t intero1 = 0;
+  integer_t intero2 = 0;
+  integer_t intero3 = 0;
+  integer_t intero4 = 0;
+  integer_t intero5 = 0;
+  byte_t ottetto1 = 0;
+  byte_t ottetto2 = 0;
+  byte_t ottetto3 = 0;
+  byte_t ottetto4 = 0;
+  long_t orario = 0;
+
+  friend bool operator==(const voce_generale&, const voce_generale&) = default;
+};
+
+inline constexpr int numero_voci_generali = 87;
+using tabella_voci = std::array<voce_generale, numero_voci_generali>;
+
+// Fixed roles of general records.
+namespace voce {
+inline constexpr int prima_stazione = 1;
+inline constexpr int primo_cartello = 80;
+inline constexpr int progressiva_tre = 81;
+inline constexpr int progressiva_due = 82;
+inline constexpr int progressiva_uno = 83;
+inline constexpr int treno_e_percorso = 84;
+inline constexpr int percorso = 85;
+inline constexpr int treno = 86;
+}  // namespace voce
+
+inline constexpr long_t lunghezza_massima = 1000000;  // longest route, metres
+inline constexpr long_t coda_percorso = 7000;         // metres added after the route's end
+inline constexpr int massimo_montagne = 80;
+
+// The state of one compilation.
+struct compilation {
+  // Form-level scalars.
+  std::string nome_percorso;
+  std::string nome_treno;
+  long_t genera_linea = 0;
+  long_t codice_errore = 0;
+  long_t posizione_errore = 0;
+  std::string riga_corrente;
+
+  // The model.
+  std::vector<cella> percorso;  // indices 0 .. upper bound; empty until the reader sizes it
+  tabella_voci voci_generali{};
+  tracciato_t tracciato;  // empty unless the track plan is built
+
+  // Mountain span tables, entries 1 .. 80 used.
+  long_t numero_montagne = 0;
+  std::array<long_t, massimo_montagne + 1> inizio_montagne{};
+  std::array<long_t, massimo_montagne + 1> fine_montagne{};
+
+  // Indices of the spacing pass; indice_k keeps its value from one use to the next.
+  long_t indice_cella = 0;
+  long_t indice_k = 0;
+  long_t indice_m = 0;
+  long_t contatore_n = 0;
+
+  // Every fault recorded, in order; codice_errore / posizione_errore hold the last one.
+  std::vector<diagnostic> diagnostics;
+
+  // Highest cell index, -1 while the cells are unsized.
+  long_t upper_bound() const { return static_cast<long_t>(percorso.size()) - 1; }
+};
+
+// Sets the code (and the position, when the fault has one) and appends the diagnostic.
+void record_fault(compilation& c, long_t code, std::optional<long_t> position, severity sev,
+                  source_file file, int line);
+
+// Gives every general record 0 in each number and an empty name.
+void clear_general_records(compilation& c);
+
+}  // namespace scenario

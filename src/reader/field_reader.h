@@ -1,0 +1,47 @@
+// The field reader shared by the line description and the train scenario: the file is one stream of
+// comma-separated fields, whatever line each stands on.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace scenario {
+
+// Line ends are CR LF or LF (a lone CR is an ordinary character); tabs count as blanks.
+// - Leading blanks are skipped. A line of only blanks yields no field.
+// - A text field ends at the next comma or line end, which is consumed; it loses its trailing blanks.
+// - A numeric field ends at a comma, a blank or a line end. When it ends at blanks, they are
+//   skipped and a comma or line end right after them is consumed with the field.
+// - After a comma a field always follows, possibly empty, even at the end of the line.
+// - Numbers: optional sign, digits with at most one ".", at least one digit, optional exponent;
+//   converted with nearest() to the width asked for. Empty gives 0. Anything else, or a value that
+//   does not fit, throws reading_failure (code 25).
+// - at_end() is true once only blanks, tabs and line ends remain; reading then throws.
+class field_reader {
+ public:
+  explicit field_reader(std::string_view bytes);
+
+  bool at_end() const;
+
+  std::string read_text();
+  std::uint8_t read_byte();
+  std::int16_t read_integer();
+  std::int32_t read_long();
+
+  // 1-based line of the field last returned (0 before the first read).
+  int line() const { return field_line_; }
+
+ private:
+  double read_number();
+  std::string_view next_raw_field(bool numeric);
+
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  int current_line_ = 1;  // line at pos_
+  int field_line_ = 0;
+  bool field_follows_ = false;  // a comma was consumed: a field comes even if the line ends
+};
+
+}  // namespace scenario
