@@ -1,0 +1,62 @@
+#include "checks/identity.h"
+
+namespace scenario {
+
+namespace {
+
+constexpr std::string_view filler = "aabbccddeeffgghhiillmmnnoo";
+constexpr std::size_t code_length = 25;
+
+unsigned char lower_cp1252(unsigned char ch) {
+  if ((ch >= 'A' && ch <= 'Z') || (ch >= 0xC0 && ch <= 0xDE && ch != 0xD7)) return ch + 0x20;
+  switch (ch) {
+    case 0x8A: return 0x9A;  // S caron
+    case 0x8C: return 0x9C;  // OE ligature
+    case 0x8E: return 0x9E;  // Z caron
+    case 0x9F: return 0xFF;  // Y diaeresis
+    default: return ch;
+  }
+}
+
+// Train name, route name, lower-cased, then the filler: always at least 25 characters.
+void build_working_string(compilation& c) {
+  c.riga_corrente = to_lower_cp1252(c.voci_generali[voce::treno].nome +
+                                    c.voci_generali[voce::percorso].nome);
+  c.riga_corrente += filler;
+}
+
+}  // namespace
+
+std::string to_lower_cp1252(std::string s) {
+  for (char& ch : s) ch = static_cast<char>(lower_cp1252(static_cast<unsigned char>(ch)));
+  return s;
+}
+
+tagged_value codice_gara_og(compilation& c) {
+  build_working_string(c);
+  long sum = 0;
+  for (std::size_t i = 0; i < code_length; ++i) sum += static_cast<unsigned char>(c.riga_corrente[i]);
+  return tagged_value::integer(static_cast<integer_t>(sum));  // at most 6375
+}
+
+tagged_value codice_gara_st(compilation& c) {
+  build_working_string(c);
+  long sum = 0;
+  for (std::size_t i = 0; i < code_length; ++i)
+    sum += static_cast<long>(i + 1) * static_cast<unsigned char>(c.riga_corrente[i]);
+  return tagged_value::long_(static_cast<long_t>(sum));  // at most 82875
+}
+
+long_t stamp_identity_codes(compilation& c) {
+  voce_generale& route = c.voci_generali[voce::percorso];
+  cella& first = c.percorso.at(1);
+  if (route.intero1 != 0 || first.valore1 != 0) return 1250;
+  route.intero1 = marcatore_voce_percorso;
+  first.valore1 = marcatore_cella;
+  if (route.orario != 0 || first.valore2 != 0) return 1251;
+  route.orario = static_cast<long_t>(codice_gara_st(c).value);
+  first.valore2 = static_cast<integer_t>(codice_gara_og(c).value);
+  return 0;
+}
+
+}  // namespace scenario

@@ -1,0 +1,93 @@
+#include "driver/files.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+namespace scenario {
+
+file_error::file_error(const std::string& path, const std::string& action, int err)
+    : std::runtime_error("cannot " + action + " \"" + path + "\": " + std::strerror(err)),
+      path_(path) {}
+
+std::optional<std::string> read_whole_file(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return std::nullopt;
+    throw file_error(path, "open", errno);
+  }
+  std::string out;
+  char buffer[1 << 16];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int err = errno;
+      ::close(fd);
+      throw file_error(path, "read", err);
+    }
+    if (n == 0) break;
+    out.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return out;
+}
+
+namespace {
+
+std::string temporary_name(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  return path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(counter++);
+}
+
+}  // namespace
+
+void replace_file(const std::string& path, std::string_view bytes, write_call write) {
+  if (write == nullptr) write = &::write;
+  const std::string temp = temporary_name(path);
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) throw file_error(path, "create", errno);
+
+  auto fail = [&](const char* action, int err) {
+    if (fd >= 0) ::close(fd);
+    ::unlink(temp.c_str());
+    throw file_error(path, action, err);
+  };
+
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail("write", errno);
+    }
+    if (n == 0) fail("write", EIO);
+    done += static_cast<std::size_t>(n);
+  }
+  int closed = ::close(fd);
+  fd = -1;
+  if (closed != 0) fail("write", errno);
+  if (::rename(temp.c_str(), path.c_str()) != 0) fail("replace", errno);
+}
+
+void remove_file(const std::string& path) {
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) throw file_error(path, "delete", errno);
+}
+
+std::string program_directory() {
+  std::string buffer(4096, '\0');
+  ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+  if (n < 0) throw file_error("/proc/self/exe", "read", errno);
+  buffer.resize(static_cast<std::size_t>(n));
+  std::size_t slash = buffer.rfind('/');
+  return slash == std::string::npos ? std::string(".") : buffer.substr(0, slash);
+}
+
+std::string join_path(const std::string& directory, const std::string& name) {
+  return directory + "/" + name;
+}
+
+}  // namespace scenario

@@ -1,0 +1,96 @@
+#include "output/compiled_files.h"
+
+#include "output/bytes.h"
+
+namespace scenario {
+
+std::string encode_route_cells(const std::vector<cella>& percorso) {
+  byte_writer w;
+  w.reserve(percorso.size() * cell_record_size);
+  for (const cella& c : percorso) {
+    w.u8(c.tipo);
+    w.i16(c.valore1);
+    w.i16(c.valore2);
+    w.i16(c.valore3);
+    w.i16(c.valore4);
+    w.u8(c.tempo);
+    w.u8(c.preavviso);
+    w.u8(c.montagna);
+    w.u8(c.velocita_limite);
+    w.u8(c.pendenza);
+    w.u8(c.aderenza);
+  }
+  return w.take();
+}
+
+std::string encode_scenario(const tabella_voci& voci) {
+  byte_writer w;
+  for (const voce_generale& v : voci) {
+    w.u8(v.tipo);
+    w.i32(v.inizio);
+    w.i32(v.fine);
+    w.i32(v.posizione);
+    w.u8(v.ottetto0);
+    // The name's length is an Integer; the reader refuses longer texts.
+    w.i16(static_cast<std::int16_t>(v.nome.size()));
+    w.bytes(v.nome);
+    w.i16(v.intero1);
+    w.i16(v.intero2);
+    w.i16(v.intero3);
+    w.i16(v.intero4);
+    w.i16(v.intero5);
+    w.u8(v.ottetto1);
+    w.u8(v.ottetto2);
+    w.u8(v.ottetto3);
+    w.u8(v.ottetto4);
+    w.i32(v.orario);
+  }
+  return w.take();
+}
+
+namespace {
+
+void encode_tagged(byte_writer& w, const tagged_value& v) {
+  w.i16(static_cast<std::int16_t>(v.kind));
+  switch (v.kind) {
+    case value_kind::empty: break;
+    case value_kind::integer: w.i16(static_cast<std::int16_t>(v.value)); break;
+    case value_kind::long_: w.i32(static_cast<std::int32_t>(v.value)); break;
+    case value_kind::double_: w.f64(v.value); break;
+  }
+}
+
+}  // namespace
+
+std::string encode_geometry(const tracciato_t& tracciato) {
+  byte_writer w;
+  w.reserve(tracciato.points() * 2 * 10);
+  // Storage order: the first index runs fastest, so all first coordinates come first.
+  for (int coordinate = 0; coordinate < 2; ++coordinate)
+    for (std::size_t m = 0; m < tracciato.points(); ++m) encode_tagged(w, tracciato.get(m, coordinate));
+  return w.take();
+}
+
+std::string geometry_file_name(const std::string& route) { return route + "_linea.dat"; }
+std::string scenario_file_name(const std::string& route, const std::string& train) {
+  return route + "_" + train + ".sim";
+}
+std::string route_cell_file_name(const std::string& route, const std::string& train) {
+  return route + "_" + train + ".dat";
+}
+std::string line_text_file_name(const std::string& route) { return route + "_linea.txt"; }
+std::string train_text_file_name(const std::string& route, const std::string& train) {
+  return route + "_" + train + "-.txt";
+}
+
+std::vector<output_file> compiled_files(const compilation& c) {
+  std::vector<output_file> files;
+  if (c.genera_linea != 0)
+    files.push_back({geometry_file_name(c.nome_percorso), encode_geometry(c.tracciato)});
+  files.push_back({scenario_file_name(c.nome_percorso, c.nome_treno), encode_scenario(c.voci_generali)});
+  files.push_back(
+      {route_cell_file_name(c.nome_percorso, c.nome_treno), encode_route_cells(c.percorso)});
+  return files;
+}
+
+}  // namespace scenario

@@ -1,0 +1,87 @@
+#include "driver/files.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "support/temp_dir.h"
+
+namespace scenario {
+namespace {
+
+using testing::temp_dir;
+
+TEST(ReadWholeFile, AbsentFileIsNullopt) {
+  temp_dir dir;
+  EXPECT_FALSE(read_whole_file(dir.file("missing")).has_value());
+  dir.write("data", std::string("a\0b", 3));
+  EXPECT_EQ(read_whole_file(dir.file("data")), std::string("a\0b", 3));
+}
+
+TEST(ReplaceFile, ReplacesAnOlderLongerFileWhole) {
+  temp_dir dir;
+  dir.write("out.dat", std::string(100, 'x'));
+  replace_file(dir.file("out.dat"), "new");
+  EXPECT_EQ(dir.read("out.dat"), "new");
+  EXPECT_EQ(dir.count(), 1u);  // no temporary left behind
+}
+
+// Writes at most 3 bytes a call and is interrupted every other call.
+ssize_t stuttering_write(int fd, const void* data, std::size_t size) {
+  static int calls = 0;
+  if (++calls % 2 == 0) {
+    errno = EINTR;
+    return -1;
+  }
+  return ::write(fd, data, size < 3 ? size : 3);
+}
+
+ssize_t full_disk_write(int, const void*, std::size_t) {
+  errno = ENOSPC;
+  return -1;
+}
+
+TEST(ReplaceFile, ShortAndInterruptedWritesStillWriteEverything) {
+  temp_dir dir;
+  const std::string bytes = "0123456789abcdefghij";
+  replace_file(dir.file("out.dat"), bytes, &stuttering_write);
+  EXPECT_EQ(dir.read("out.dat"), bytes);
+}
+
+TEST(ReplaceFile, FailedWriteKeepsTheOlderFileAndLeavesNoTemporary) {
+  temp_dir dir;
+  dir.write("out.dat", "old content");
+  try {
+    replace_file(dir.file("out.dat"), "new content", &full_disk_write);
+    FAIL() << "expected file_error";
+  } catch (const file_error& e) {
+    EXPECT_EQ(e.path(), dir.file("out.dat"));
+    EXPECT_NE(std::string(e.what()).find("No space left on device"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(dir.read("out.dat"), "old content");
+  EXPECT_EQ(dir.count(), 1u);
+}
+
+TEST(ReplaceFile, UnwritableDirectoryNamesTheFileAndTheReason) {
+  temp_dir dir;
+  dir.write("plain", "");  // a regular file where a directory should be
+  const std::string path = dir.file("plain") + "/out.dat";
+  try {
+    replace_file(path, "x");
+    FAIL() << "expected file_error";
+  } catch (const file_error& e) {
+    EXPECT_EQ(std::string(e.what()), "cannot create \"" + path + "\": Not a directory");
+  }
+}
+
+TEST(RemoveFile, AbsentFileIsNoError) {
+  temp_dir dir;
+  EXPECT_NO_THROW(remove_file(dir.file("missing")));
+  dir.write("here", "x");
+  remove_file(dir.file("here"));
+  EXPECT_FALSE(dir.exists("here"));
+}
+
+}  // namespace
+}  // namespace scenario

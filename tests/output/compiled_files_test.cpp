@@ -1,0 +1,123 @@
+#include "output/compiled_files.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace scenario {
+namespace {
+
+std::string bytes_of(std::initializer_list<int> values) {
+  std::string s;
+  for (int v : values) s.push_back(static_cast<char>(v));
+  return s;
+}
+
+TEST(RouteCellFile, OneCellIsFifteenLittleEndianBytes) {
+  cella c;
+  c.tipo = 1;
+  c.valore1 = 258;
+  c.valore2 = -2;
+  c.valore3 = 300;
+  c.valore4 = 32767;
+  c.tempo = 160;
+  c.preavviso = 81;
+  c.montagna = 2;
+  c.velocita_limite = 19;
+  c.pendenza = 89;
+  c.aderenza = 7;
+  EXPECT_EQ(encode_route_cells({c}),
+            bytes_of({0x01, 0x02, 0x01, 0xFE, 0xFF, 0x2C, 0x01, 0xFF, 0x7F, 0xA0, 0x51, 0x02, 0x13,
+                      0x59, 0x07}));
+}
+
+TEST(RouteCellFile, BuiltInRouteLengthGives6821Cells) {
+  std::vector<cella> cells(6821);
+  cells[6820].aderenza = 9;
+  const std::string out = encode_route_cells(cells);
+  EXPECT_EQ(out.size(), 102315u);
+  EXPECT_EQ(out[15 * 6820 + 14], 9);  // cell i starts at byte 15 * i
+}
+
+TEST(ScenarioFile, RecordWithNameFollowsTheNameLength) {
+  tabella_voci voci{};
+  voce_generale& v = voci[1];
+  v.tipo = 8;
+  v.inizio = -500;
+  v.fine = 500;
+  v.posizione = 0;
+  v.ottetto0 = 1;
+  v.nome = "Ab";
+  v.intero1 = 3;
+  v.intero2 = 1;
+  v.intero3 = 2;
+  v.intero4 = 1;
+  v.intero5 = -1;
+  v.ottetto1 = 0;
+  v.ottetto2 = 1;
+  v.ottetto3 = 0;
+  v.ottetto4 = 5;
+  v.orario = 83730;
+  const std::string out = encode_scenario(voci);
+  ASSERT_EQ(out.size(), 87u * 34u + 2u);
+
+  const std::string empty_record(34, '\0');
+  EXPECT_EQ(out.substr(0, 34), empty_record);
+  EXPECT_EQ(out.substr(34, 36),
+            bytes_of({0x08,                    // tipo
+                      0x0C, 0xFE, 0xFF, 0xFF,  // inizio -500
+                      0xF4, 0x01, 0x00, 0x00,  // fine 500
+                      0x00, 0x00, 0x00, 0x00,  // posizione
+                      0x01,                    // ottetto0
+                      0x02, 0x00, 'A', 'b',    // name length and bytes
+                      0x03, 0x00, 0x01, 0x00, 0x02, 0x00, 0x01, 0x00, 0xFF, 0xFF,  // intero1..5
+                      0x00, 0x01, 0x00, 0x05,                                      // ottetto1..4
+                      0x12, 0x47, 0x01, 0x00}));                                   // orario
+  EXPECT_EQ(out.substr(70), std::string(85 * 34, '\0'));
+}
+
+TEST(ScenarioFile, EightySevenEmptyRecordsGive2958Bytes) {
+  const std::string out = encode_scenario(tabella_voci{});
+  EXPECT_EQ(out, std::string(2958, '\0'));
+}
+
+TEST(GeometryFile, TaggedValuesAllFirstCoordinatesThenAllSecond) {
+  tracciato_t t;
+  t.resize(3);
+  t.set(0, 0, tagged_value::integer(0));
+  t.set(0, 1, tagged_value::integer(0));
+  t.set(1, 0, tagged_value::integer(0));
+  t.set(1, 1, tagged_value::integer(1));
+  t.set_point(2, 0.0001, 2.0);
+  t.set(3, 0, tagged_value::long_(70000));  // point 3's second coordinate stays empty
+  EXPECT_EQ(encode_geometry(t),
+            bytes_of({
+                0x02, 0x00, 0x00, 0x00,                                      // (0, 0)
+                0x02, 0x00, 0x00, 0x00,                                      // (1, 0)
+                0x05, 0x00, 0x2D, 0x43, 0x1C, 0xEB, 0xE2, 0x36, 0x1A, 0x3F,  // (2, 0)
+                0x03, 0x00, 0x70, 0x11, 0x01, 0x00,                          // (3, 0)
+                0x02, 0x00, 0x00, 0x00,                                      // (0, 1)
+                0x02, 0x00, 0x01, 0x00,                                      // (1, 1)
+                0x05, 0x00, 0, 0, 0, 0, 0, 0, 0, 0x40,                       // (2, 1)
+                0x00, 0x00,                                                  // (3, 1)
+            }));
+}
+
+TEST(CompiledFiles, NamesAndWriteOrder) {
+  compilation c;
+  c.nome_percorso = "Roma_Pisa";
+  c.nome_treno = "EXPR 368";
+  c.percorso.resize(141);
+  c.tracciato.resize(7000);
+  c.genera_linea = 1;
+  std::vector<std::string> names;
+  for (const auto& f : compiled_files(c)) names.push_back(f.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Roma_Pisa_linea.dat", "Roma_Pisa_EXPR 368.sim",
+                                             "Roma_Pisa_EXPR 368.dat"}));
+  c.genera_linea = 0;
+  EXPECT_EQ(compiled_files(c).size(), 2u);
+}
+
+}  // namespace
+}  // namespace scenario
