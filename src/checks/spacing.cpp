@@ -1,9 +1,168 @@
 #include "checks/spacing.h"
 
+#include <algorithm>
+
 namespace scenario {
 
-tagged_value minimo(const tagged_value& x, const tagged_value& y) { return x.value > y.value ? y : x; }
+namespace {
 
-void run_spacing_pass(compilation& c) { (void)c; }
+// Value carried by every marker this pass places.
+constexpr integer_t valore_marcatore = 180;
+// Restrictions slower than this get markers inside them as well.
+constexpr integer_t velocita_lenta = 110;
+// Cells between markers inside a slow restriction (400 m).
+constexpr long_t passo_marcatori = 8;
+// Cells before a warning board searched for signals (1000 m).
+constexpr long_t campo_avviso = 20;
+// Cells after a restriction end searched for the first signal (600 m).
+constexpr long_t campo_uscita = 12;
+
+void record_spacing_fault(compilation& c, long_t code, long_t cell) {
+  record_fault(c, code, cell * 50, severity::warning, source_file::none, 0);
+}
+
+class spacing_pass {
+ public:
+  explicit spacing_pass(compilation& c) : c_(c), ultima_(c.upper_bound()) {}
+
+  void run() {
+    for (c_.indice_cella = 1; c_.indice_cella <= ultima_ - 2; ++c_.indice_cella) {
+      const long_t i = c_.indice_cella;
+      if (cell(i).tipo == tipo_cella::avviso_rallentamento) signals_before_warning(i);
+      if (cell(i).tipo == tipo_cella::inizio_rallentamento) restriction_start(i);
+    }
+  }
+
+ private:
+  cella& cell(long_t index) { return c_.percorso[static_cast<std::size_t>(index)]; }
+
+  void place_marker(long_t index) {
+    cell(index).tipo = tipo_cella::abbattimento;
+    cell(index).valore1 = valore_marcatore;
+  }
+
+  // A cut point already there does the marker's job once its value is no higher than a marker's.
+  void lower_cut_point(long_t index) {
+    tagged_value lowered =
+        minimo(tagged_value::integer(valore_marcatore), tagged_value::integer(cell(index).valore1));
+    cell(index).valore1 = static_cast<integer_t>(lowered.value);
+  }
+
+  // Step A: every signal up to 1000 m before a warning board gets a marker in front of it.
+  void signals_before_warning(long_t i) {
+    for (c_.indice_k = 1; c_.indice_k <= campo_avviso; ++c_.indice_k) {
+      const long_t d = i - c_.indice_k;
+      if (d < 3) break;
+      if (cell(d).tipo != tipo_cella::segnale) continue;
+      if (is_free(cell(d - 1))) {
+        place_marker(d - 1);
+      } else if (is_free(cell(d - 2))) {
+        place_marker(d - 2);
+      } else if (cell(d - 1).tipo == tipo_cella::abbattimento) {
+        lower_cut_point(d - 1);
+      } else if (cell(d - 2).tipo == tipo_cella::abbattimento) {
+        lower_cut_point(d - 2);
+      } else {
+        record_spacing_fault(c_, 11, d);
+      }
+    }
+  }
+
+  void restriction_start(long_t i) {
+    fixed_markers(i);
+    const bool reached_end = cell(i).valore1 < velocita_lenta ? markers_inside(i) : find_end(i);
+    if (reached_end) first_signal_after(c_.indice_k);
+  }
+
+  // Step B1: three windows at 250-350, 550-650 and 900-1000 m before the start.
+  void fixed_markers(long_t i) {
+    struct window {
+      long_t limit, nearest;
+    };
+    static constexpr window windows[] = {{7, 5}, {13, 11}, {20, 18}};
+    for (const window& w : windows) {
+      if (i <= w.limit) continue;
+      bool placed = false;
+      for (long_t back = w.nearest; back <= w.nearest + 2 && !placed; ++back) {
+        if (is_free(cell(i - back))) {
+          place_marker(i - back);
+          placed = true;
+        }
+      }
+      if (!placed) record_spacing_fault(c_, 12, i);
+    }
+  }
+
+  // Step B2: a marker every 8 cells up to the restriction end. The counter is set so that the
+  // next marker stays 8 cells after this one whichever neighbour took it. Leaves indice_k at the
+  // end cell, or at the last cell when there is none; returns whether the end was reached.
+  bool markers_inside(long_t i) {
+    c_.contatore_n = 0;
+    c_.indice_k = i;
+    for (;;) {
+      const long_t k = ++c_.indice_k;
+      ++c_.contatore_n;
+      if (c_.contatore_n == passo_marcatori) {
+        if (is_free(cell(k))) {
+          place_marker(k);
+          c_.contatore_n = 0;
+        } else if (is_free(cell(k - 1))) {
+          place_marker(k - 1);
+          c_.contatore_n = 1;
+        } else if (k + 1 <= ultima_ && is_free(cell(k + 1))) {
+          place_marker(k + 1);
+          c_.contatore_n = -1;
+        } else {
+          // The counter stays past 8: no further marker inside this restriction.
+          record_spacing_fault(c_, 13, k);
+        }
+      }
+      if (cell(k).tipo == tipo_cella::fine_rallentamento) return true;
+      if (k == ultima_) return false;
+    }
+  }
+
+  // The end of a restriction that gets no markers inside, scanned for the same way.
+  bool find_end(long_t i) {
+    for (c_.indice_k = i + 1; c_.indice_k <= ultima_; ++c_.indice_k)
+      if (cell(c_.indice_k).tipo == tipo_cella::fine_rallentamento) return true;
+    c_.indice_k = ultima_;
+    return false;
+  }
+
+  // Step B3: a marker in front of the first signal within 600 m after the end cell.
+  void first_signal_after(long_t end) {
+    c_.contatore_n = 0;
+    const long_t last = std::min(end + campo_uscita, ultima_);
+    for (c_.indice_m = end; c_.indice_m <= last; ++c_.indice_m) {
+      if (cell(c_.indice_m).tipo == tipo_cella::segnale) {
+        c_.contatore_n = c_.indice_m - 1;
+        break;
+      }
+    }
+    if (c_.contatore_n <= 0) return;
+    const long_t p = c_.contatore_n;
+    if (is_free(cell(p))) {
+      place_marker(p);
+    } else if (is_free(cell(p - 1))) {
+      place_marker(p - 1);
+    } else {
+      record_spacing_fault(c_, 13, end);
+    }
+  }
+
+  compilation& c_;
+  const long_t ultima_;  // taken once: the pass never grows the cells
+};
+
+}  // namespace
+
+tagged_value minimo(const tagged_value& x, const tagged_value& y) {
+  return x.value > y.value ? y : x;
+}
+
+void run_spacing_pass(compilation& c) {
+  spacing_pass(c).run();
+}
 
 }  // namespace scenario
