@@ -1,0 +1,136 @@
+#include "tool/compile_command.h"
+
+#include <nlohmann/json.hpp>
+
+#include "driver/files.h"
+#include "driver/pipeline.h"
+#include "output/compiled_files.h"
+#include "tool/diagnostic_format.h"
+
+namespace scenario {
+
+namespace {
+
+std::string base_name(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool ends_with(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Collects what the run says, then prints it once in the requested form.
+struct report {
+  report(const compile_options& o, std::ostream& out_stream, std::ostream& err_stream)
+      : options(o), names{o.line_path, o.train_path, "scenario"}, out(out_stream), err(err_stream) {}
+
+  compile_options options;
+  source_names names;
+  std::ostream& out;
+  std::ostream& err;
+  nlohmann::json files = nlohmann::json::array();
+  nlohmann::json diagnostics = nlohmann::json::array();
+  std::string failure;  // a usage or file error
+
+  void add(const diagnostic& d) {
+    err << format_diagnostic(d, names) << '\n';
+    diagnostics.push_back(diagnostic_json(d, names));
+  }
+  void fail(const std::string& message) {
+    failure = message;
+    err << names.program << ": error: " << message << '\n';
+  }
+  int finish(int status, const compilation* c) {
+    if (options.json) {
+      nlohmann::json doc;
+      doc["codice_errore"] = c ? c->codice_errore : 0;
+      doc["posizione_errore"] = c ? c->posizione_errore : 0;
+      doc["diagnostics"] = diagnostics;
+      doc["files"] = files;
+      doc["exit_status"] = status;
+      if (!failure.empty()) doc["error"] = failure;
+      out << doc.dump(2) << '\n';
+    }
+    return status;
+  }
+};
+
+}  // namespace
+
+std::optional<std::string> route_from_line_file(const std::string& path) {
+  const std::string name = base_name(path);
+  const std::string tail = "_linea.txt";
+  if (!ends_with(name, tail) || name.size() == tail.size()) return std::nullopt;
+  return name.substr(0, name.size() - tail.size());
+}
+
+std::optional<std::string> train_from_train_file(const std::string& path, const std::string& route) {
+  const std::string name = base_name(path);
+  const std::string head = route + "_";
+  const std::string tail = "-.txt";
+  if (name.size() <= head.size() + tail.size() || name.compare(0, head.size(), head) != 0 ||
+      !ends_with(name, tail))
+    return std::nullopt;
+  return name.substr(head.size(), name.size() - head.size() - tail.size());
+}
+
+int run_compile(const compile_options& options, std::ostream& out, std::ostream& err) {
+  report r(options, out, err);
+
+  std::optional<std::string> route = options.route ? options.route : route_from_line_file(options.line_path);
+  if (!route) {
+    r.fail("cannot tell the route name from \"" + options.line_path +
+           "\" (expected <route>_linea.txt): give --route");
+    return r.finish(tool_usage_or_file_error, nullptr);
+  }
+  std::optional<std::string> train =
+      options.train ? options.train : train_from_train_file(options.train_path, *route);
+  if (!train) {
+    r.fail("cannot tell the train name from \"" + options.train_path + "\" (expected " + *route +
+           "_<train>-.txt): give --train");
+    return r.finish(tool_usage_or_file_error, nullptr);
+  }
+
+  data_files files;
+  try {
+    files.linea = read_whole_file(options.line_path);
+    if (!files.linea) throw file_error(options.line_path, "open", ENOENT);
+    files.treno = read_whole_file(options.train_path);
+    if (!files.treno) throw file_error(options.train_path, "open", ENOENT);
+  } catch (const file_error& e) {
+    r.fail(e.what());
+    return r.finish(tool_usage_or_file_error, nullptr);
+  }
+
+  compilation c;
+  c.nome_percorso = *route;
+  c.nome_treno = *train;
+  const compile_outcome outcome = memorizza_percorso(c, options.no_geometry ? 0 : 1, files);
+  for (const diagnostic& d : c.diagnostics) r.add(d);
+
+  if (outcome.reader_code != 0 && !options.force) return r.finish(tool_reader_fault, &c);
+  if (!outcome.cells_sized) {
+    r.fail("nothing to write: the reading stopped before the route cells were sized");
+    return r.finish(tool_reader_fault, &c);
+  }
+  if (outcome.guard_code != 0) {
+    r.add({outcome.guard_code, std::nullopt, severity::error, source_file::none, 0,
+           describe_code(outcome.guard_code)});
+    return r.finish(tool_guard_failed, &c);
+  }
+
+  try {
+    for (const output_file& f : compiled_files(c)) {
+      const std::string path = join_path(options.output_dir, f.name);
+      replace_file(path, f.bytes);
+      r.files.push_back(path);
+    }
+  } catch (const file_error& e) {
+    r.fail(e.what());
+    return r.finish(tool_usage_or_file_error, &c);
+  }
+  return r.finish(outcome.reader_code != 0 ? tool_reader_fault : tool_ok, &c);
+}
+
+}  // namespace scenario

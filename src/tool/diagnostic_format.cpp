@@ -1,0 +1,46 @@
+#include "tool/diagnostic_format.h"
+
+namespace scenario {
+
+namespace {
+
+const std::string* file_name(source_file f, const source_names& names) {
+  switch (f) {
+    case source_file::line_description: return &names.line_description;
+    case source_file::train_scenario: return &names.train_scenario;
+    case source_file::none: return nullptr;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::string format_diagnostic(const diagnostic& d, const source_names& names) {
+  std::string text;
+  if (const std::string* file = file_name(d.file, names)) {
+    text = *file;
+    if (d.line > 0) text += ":" + std::to_string(d.line);
+  } else {
+    text = names.program;
+  }
+  text += ": ";
+  text += severity_name(d.sev);
+  text += ": " + d.message;
+  if (d.position) text += " at " + std::to_string(*d.position) + " m";
+  text += " [code " + std::to_string(d.code) + "]";
+  return text;
+}
+
+nlohmann::json diagnostic_json(const diagnostic& d, const source_names& names) {
+  nlohmann::json j;
+  j["code"] = d.code;
+  j["position"] = d.position ? nlohmann::json(*d.position) : nlohmann::json(nullptr);
+  j["severity"] = severity_name(d.sev);
+  const std::string* file = file_name(d.file, names);
+  j["file"] = file ? nlohmann::json(*file) : nlohmann::json(nullptr);
+  j["line"] = d.line > 0 ? nlohmann::json(d.line) : nlohmann::json(nullptr);
+  j["message"] = d.message;
+  return j;
+}
+
+}  // namespace scenario

@@ -1,0 +1,174 @@
+#include "tool/compile_command.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "support/temp_dir.h"
+
+namespace scenario {
+namespace {
+
+using testing::temp_dir;
+
+const std::string data_dir = std::string(TEST_DATA_DIR) + "/tool/";
+const std::string mini_line = data_dir + "Mini_linea.txt";
+const std::string mini_train = data_dir + "Mini_Treno 1-.txt";
+
+struct run_result {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+run_result run(compile_options options) {
+  std::ostringstream out, err;
+  int status = run_compile(options, out, err);
+  return {status, out.str(), err.str()};
+}
+
+compile_options options_into(const temp_dir& dir, std::string line = mini_line,
+                             std::string train = mini_train) {
+  compile_options o;
+  o.line_path = std::move(line);
+  o.train_path = std::move(train);
+  o.output_dir = dir.path();
+  return o;
+}
+
+std::string contents(const std::string& path) {
+  temp_dir unused;
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(ToolNames, FromFileNames) {
+  EXPECT_EQ(route_from_line_file("dir/Roma_Pisa_linea.txt"), "Roma_Pisa");
+  EXPECT_EQ(route_from_line_file("_linea.txt"), std::nullopt);
+  EXPECT_EQ(route_from_line_file("linea.txt"), std::nullopt);
+  EXPECT_EQ(train_from_train_file("a/b/Roma_Pisa_EXPR 368-.txt", "Roma_Pisa"), "EXPR 368");
+  EXPECT_EQ(train_from_train_file("Roma_Pisa_-.txt", "Roma_Pisa"), std::nullopt);
+  EXPECT_EQ(train_from_train_file("Other_EXPR 368-.txt", "Roma_Pisa"), std::nullopt);
+  EXPECT_EQ(train_from_train_file("Roma_Pisa_EXPR 368.txt", "Roma_Pisa"), std::nullopt);
+}
+
+TEST(ToolCompile, WritesTheThreeFilesAndLeavesTheInputsAlone) {
+  temp_dir dir;
+  const std::string line_before = contents(mini_line);
+  const std::string train_before = contents(mini_train);
+  const run_result r = run(options_into(dir));
+  EXPECT_EQ(r.status, tool_ok) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(dir.exists("Mini_linea.dat"));
+  EXPECT_TRUE(dir.exists("Mini_Treno 1.sim"));
+  EXPECT_TRUE(dir.exists("Mini_Treno 1.dat"));
+  EXPECT_EQ(contents(mini_line), line_before);
+  EXPECT_EQ(contents(mini_train), train_before);
+}
+
+TEST(ToolCompile, NoGeometrySkipsTheLineGeometryFile) {
+  temp_dir dir;
+  compile_options o = options_into(dir);
+  o.no_geometry = true;
+  EXPECT_EQ(run(o).status, tool_ok);
+  EXPECT_FALSE(dir.exists("Mini_linea.dat"));
+  EXPECT_EQ(dir.count(), 2u);
+}
+
+TEST(ToolCompile, ReaderFaultNamesFileLineAndPositionAndWritesNothing) {
+  temp_dir dir;
+  const std::string line = data_dir + "Clash_linea.txt";
+  compile_options o = options_into(dir, line);
+  o.train = "Treno 1";
+  const run_result r = run(o);
+  EXPECT_EQ(r.status, tool_reader_fault);
+  EXPECT_EQ(r.err, line + ":5: error: text board on a cell that already holds an object at 450 m"
+                          " [code 6]\n");
+  EXPECT_EQ(dir.count(), 0u);
+}
+
+TEST(ToolCompile, ForceWritesTheModelAfterAReaderFault) {
+  temp_dir dir;
+  compile_options o = options_into(dir, data_dir + "Clash_linea.txt");
+  o.train = "Treno 1";
+  o.force = true;
+  const run_result r = run(o);
+  EXPECT_EQ(r.status, tool_reader_fault);
+  EXPECT_TRUE(dir.exists("Clash_Treno 1.dat"));
+  EXPECT_EQ(dir.count(), 3u);
+}
+
+TEST(ToolCompile, JsonIsTheOnlyThingOnStdout) {
+  temp_dir dir;
+  compile_options o = options_into(dir, data_dir + "Clash_linea.txt");
+  o.train = "Treno 1";
+  o.json = true;
+  const run_result r = run(o);
+  const nlohmann::json doc = nlohmann::json::parse(r.out);
+  EXPECT_EQ(doc["codice_errore"], 6);
+  EXPECT_EQ(doc["posizione_errore"], 450);
+  ASSERT_EQ(doc["diagnostics"].size(), 1u);
+  const nlohmann::json& d = doc["diagnostics"][0];
+  EXPECT_EQ(d["code"], 6);
+  EXPECT_EQ(d["position"], 450);
+  EXPECT_EQ(d["severity"], "error");
+  EXPECT_EQ(d["file"], data_dir + "Clash_linea.txt");
+  EXPECT_EQ(d["line"], 5);
+  EXPECT_EQ(doc["files"], nlohmann::json::array());
+  EXPECT_NE(r.err.find("[code 6]"), std::string::npos);  // people still get the text
+
+  o.json = true;
+  o.line_path = mini_line;
+  o.train.reset();
+  const nlohmann::json ok = nlohmann::json::parse(run(o).out);
+  EXPECT_EQ(ok["codice_errore"], 0);
+  EXPECT_EQ(ok["files"].size(), 3u);
+  EXPECT_EQ(ok["files"][0], dir.file("Mini_linea.dat"));
+}
+
+TEST(ToolCompile, GuardFailureWritesNothing) {
+  temp_dir dir;
+  const run_result r = run(options_into(dir, mini_line, data_dir + "Mini_Cell1-.txt"));
+  EXPECT_EQ(r.status, tool_guard_failed);
+  EXPECT_NE(r.err.find("[code 1250]"), std::string::npos) << r.err;
+  EXPECT_EQ(dir.count(), 0u);
+}
+
+TEST(ToolCompile, UsageAndFileErrors) {
+  temp_dir dir;
+  compile_options missing = options_into(dir, data_dir + "no_such_linea.txt");
+  missing.train = "Treno 1";
+  run_result r = run(missing);
+  EXPECT_EQ(r.status, tool_usage_or_file_error);
+  EXPECT_NE(r.err.find("No such file or directory"), std::string::npos) << r.err;
+
+  r = run(options_into(dir, data_dir + "unnamed.txt"));  // the route name cannot be told
+  EXPECT_EQ(r.status, tool_usage_or_file_error);
+  EXPECT_NE(r.err.find("--route"), std::string::npos) << r.err;
+
+  compile_options o = options_into(dir);
+  o.output_dir = dir.file("missing-dir");
+  r = run(o);
+  EXPECT_EQ(r.status, tool_usage_or_file_error);
+  EXPECT_NE(r.err.find("missing-dir"), std::string::npos) << r.err;
+}
+
+int run_binary(const std::string& arguments) {
+  const std::string command = std::string(TEST_BIN_DIR) + "/scenario " + arguments + " >/dev/null 2>&1";
+  const int raw = std::system(command.c_str());
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+TEST(ToolCommandLine, ExitStatuses) {
+  EXPECT_EQ(run_binary("--help"), 0);
+  EXPECT_EQ(run_binary("compile --help"), 0);
+  EXPECT_EQ(run_binary(""), 2);
+  EXPECT_EQ(run_binary("compile only-one-file"), 2);
+  EXPECT_EQ(run_binary("compile a b --no-such-flag"), 2);
+}
+
+}  // namespace
+}  // namespace scenario
