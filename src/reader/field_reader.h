@@ -11,14 +11,16 @@ namespace scenario {
 
 // Line ends are CR LF or LF (a lone CR is an ordinary character); tabs count as blanks.
 // - Leading blanks are skipped. A line of only blanks yields no field.
-// - A text field ends at the next comma or line end, which is consumed; it loses its trailing blanks.
+// - A text field ends at the next comma or line end, which is consumed; it loses its trailing
+// blanks.
 // - A numeric field ends at a comma, a blank or a line end. When it ends at blanks, they are
 //   skipped and a comma or line end right after them is consumed with the field.
-// - After a comma a field always follows, possibly empty, even at the end of the line.
+// - After a comma a field always follows, possibly empty, even at the end of the line or file.
 // - Numbers: optional sign, digits with at most one ".", at least one digit, optional exponent;
 //   converted with nearest() to the width asked for. Empty gives 0. Anything else, or a value that
 //   does not fit, throws reading_failure (code 25).
-// - at_end() is true once only blanks, tabs and line ends remain; reading then throws.
+// - at_end() is true once only blanks, tabs and line ends remain (and no comma promised a field);
+//   reading then throws.
 class field_reader {
  public:
   explicit field_reader(std::string_view bytes);
@@ -30,12 +32,18 @@ class field_reader {
   std::int16_t read_integer();
   std::int32_t read_long();
 
-  // 1-based line of the field last returned (0 before the first read).
+  // 1-based line of the field last returned (0 before the first read). After a failed read it is
+  // the line of the field that could not be read.
   int line() const { return field_line_; }
 
  private:
   double read_number();
   std::string_view next_raw_field(bool numeric);
+
+  bool blank_at(std::size_t p) const;
+  // Length of the line end at p: 2 for CR LF, 1 for LF, 0 for none.
+  std::size_t line_end_at(std::size_t p) const;
+  void skip_blanks();
 
   std::string_view text_;
   std::size_t pos_ = 0;

@@ -1,0 +1,131 @@
+#include "reader/line_features.h"
+
+#include <cstdint>
+
+#include "model/numeric.h"
+
+namespace scenario {
+
+namespace {
+
+struct progressiva {
+  long_t inizio = 0;
+  long_t fine = 0;
+  long_t posizione = 0;
+};
+
+progressiva take(const voce_generale& v) {
+  return {v.inizio, v.fine, v.posizione};
+}
+
+void put(voce_generale& v, const progressiva& p) {
+  v.inizio = p.inizio;
+  v.fine = p.fine;
+  v.posizione = p.posizione;
+}
+
+void fault(compilation& c, long_t code, long_t position, int line) {
+  record_fault(c, code, position, severity::error, source_file::line_description, line);
+}
+
+}  // namespace
+
+void progressive_ordina(compilation& c) {
+  const progressiva r81 = take(c.voci_generali[voce::progressiva_tre]);
+  const progressiva r82 = take(c.voci_generali[voce::progressiva_due]);
+  const progressiva r83 = take(c.voci_generali[voce::progressiva_uno]);
+  const long_t a81 = r81.inizio, a82 = r82.inizio, a83 = r83.inizio;
+
+  progressiva ordered[3];
+  const progressiva zero{};
+  if (std::int64_t{a81} + a82 + a83 != 0) {
+    // On a tie of the two lower ones, the record read into the higher number comes first.
+    if (a81 > a82 && a81 > a83) {
+      ordered[0] = r81;
+      ordered[1] = a83 >= a82 ? r83 : r82;
+      ordered[2] = a83 >= a82 ? r82 : r83;
+    } else if (a82 > a81 && a82 > a83) {
+      ordered[0] = r82;
+      ordered[1] = a83 >= a81 ? r83 : r81;
+      ordered[2] = a83 >= a81 ? r81 : r83;
+    } else if (a83 > a81 && a83 > a82) {
+      ordered[0] = r83;
+      ordered[1] = a82 >= a81 ? r82 : r81;
+      ordered[2] = a82 >= a81 ? r81 : r82;
+    } else {
+      ordered[0] = ordered[1] = ordered[2] = zero;
+    }
+  } else if (r83.fine > 0) {
+    ordered[0] = r83;
+    ordered[1] = r82;
+    ordered[2] = r81;
+  } else if (r82.fine > 0) {
+    ordered[0] = r82;
+    ordered[1] = r81;
+    ordered[2] = r83;
+  } else if (r81.fine > 0) {
+    ordered[0] = r81;
+    ordered[1] = r82;
+    ordered[2] = r83;
+  } else {
+    ordered[0] = ordered[1] = ordered[2] = zero;
+  }
+
+  for (progressiva& p : ordered) {
+    if (p.posizione == 1) p.fine = checked<long_t>(double(std::int64_t{p.fine} + 100));
+  }
+  put(c.voci_generali[voce::progressiva_tre], ordered[0]);
+  put(c.voci_generali[voce::progressiva_due], ordered[1]);
+  put(c.voci_generali[voce::progressiva_uno], ordered[2]);
+}
+
+void memo_montagna(compilation& c, long_t inizio, long_t fine, long_t& tipo, int line) {
+  const double last = nearest(fine / 50.0 - 1);
+  if (inizio < 0) return fault(c, 15, inizio, line);
+  if (last > c.upper_bound()) return fault(c, 15, fine, line);
+  if (c.numero_montagne >= massimo_montagne) return fault(c, 105, inizio, line);
+
+  bool marked = false;
+  if (tipo > 10) {
+    tipo -= 10;
+    marked = true;
+  }
+  const long_t n = ++c.numero_montagne;
+  c.inizio_montagne[n] = inizio;
+  c.fine_montagne[n] = fine;
+  // Spans close together (or overlapping) read as one continuous relief.
+  if (n > 1 && std::int64_t{inizio} - c.fine_montagne[n - 1] <= 150) tipo = 3;
+
+  const double first = nearest(inizio / 50.0);
+  const byte_t kind = low_byte(tipo);
+  long_t j = 1;
+  for (auto i = static_cast<std::int64_t>(first); i <= static_cast<std::int64_t>(last); ++i, ++j) {
+    cella& cell = c.percorso[static_cast<std::size_t>(i)];
+    cell.montagna = kind;
+    // A scenery mark every 200 metres, only where nothing else stands.
+    if (marked && j % 4 == 0 && cell.tipo == tipo_cella::nulla) cell.tipo = tipo_cella::montagna;
+  }
+}
+
+void memo_indicatori_v_max(compilation& c, long_t posizione, long_t vas, long_t vbs, long_t vcs,
+                           integer_t strisces, long_t vad, long_t vbd, long_t vcd,
+                           integer_t strisced, int line) {
+  const double index = nearest(posizione / 50.0 + 1);
+  if (posizione < 0 || index > c.upper_bound()) return fault(c, 15, posizione, line);
+  cella& cell = c.percorso[static_cast<std::size_t>(index)];
+  if (!is_free(cell)) return fault(c, 21, posizione, line);
+
+  // Everything is computed before the cell is touched, so a value that does not fit leaves it as
+  // it was.
+  const integer_t v1 = nearest_as<integer_t>(vad / 5.0 + vas * 20.0);
+  const integer_t v2 = nearest_as<integer_t>(vbd / 5.0 + vbs * 20.0);
+  const integer_t v3 = nearest_as<integer_t>(vcd / 5.0 + vcs * 20.0);
+  const integer_t v4 = checked<integer_t>(double(std::int32_t{strisces} * 10 + strisced));
+  cell.tipo = tipo_cella::indicatori_v_max;
+  cell.valore1 = v1;
+  cell.valore2 = v2;
+  cell.valore3 = v3;
+  cell.valore4 = v4;
+}
+
+}  // namespace scenario

@@ -1,0 +1,305 @@
+#include "reader/line_features.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <set>
+#include <vector>
+
+#include "model/numeric.h"
+
+namespace scenario {
+namespace {
+
+constexpr int entry_line = 7;
+
+// A route of `length` metres: cells 0 .. nearest((length + 7000) / 50).
+compilation route(long_t length) {
+  compilation c;
+  c.percorso.resize(static_cast<std::size_t>(nearest((length + 7000) / 50.0)) + 1);
+  return c;
+}
+
+// ---- progressive_ordina ----
+
+struct prog {
+  long_t inizio, fine, posizione;
+  friend bool operator==(const prog&, const prog&) = default;
+};
+
+struct progressive_case {
+  const char* name;
+  std::array<prog, 3> read;      // records 81, 82, 83 as read
+  std::array<prog, 3> expected;  // records 81, 82, 83 after ordering
+};
+
+class ProgressiveOrder : public ::testing::TestWithParam<progressive_case> {};
+
+TEST_P(ProgressiveOrder, MovesRecordsWhole) {
+  const progressive_case& tc = GetParam();
+  compilation c;
+  for (int i = 0; i < 3; ++i) {
+    voce_generale& v = c.voci_generali[voce::progressiva_tre + i];
+    v.inizio = tc.read[i].inizio;
+    v.fine = tc.read[i].fine;
+    v.posizione = tc.read[i].posizione;
+    v.nome = "kept";
+  }
+  progressive_ordina(c);
+  for (int i = 0; i < 3; ++i) {
+    const voce_generale& v = c.voci_generali[voce::progressiva_tre + i];
+    EXPECT_EQ((prog{v.inizio, v.fine, v.posizione}), tc.expected[i]) << "record " << 81 + i;
+    EXPECT_EQ(v.nome, "kept");
+  }
+}
+
+constexpr prog z{0, 0, 0};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProgressiveOrder,
+    ::testing::Values(
+        progressive_case{"BuiltIn",
+                         {{{315950, 412050, 1}, {284500, -284500, 0}, {31100, 3050, 0}}},
+                         {{{315950, 412150, 1}, {284500, -284500, 0}, {31100, 3050, 0}}}},
+        progressive_case{"Reversed",
+                         {{{100, 1, 0}, {200, 2, 0}, {300, 3, 0}}},
+                         {{{300, 3, 0}, {200, 2, 0}, {100, 1, 0}}}},
+        progressive_case{"TopIs82LowerByPosition",
+                         {{{200, 1, 0}, {300, 2, 0}, {100, 3, 0}}},
+                         {{{300, 2, 0}, {200, 1, 0}, {100, 3, 0}}}},
+        progressive_case{"TopIs81TieGoesTo83",
+                         {{{300, 1, 0}, {100, 2, 0}, {100, 3, 0}}},
+                         {{{300, 1, 0}, {100, 3, 0}, {100, 2, 0}}}},
+        progressive_case{"TopIs82TieGoesTo83",
+                         {{{100, 1, 0}, {300, 2, 0}, {100, 3, 0}}},
+                         {{{300, 2, 0}, {100, 3, 0}, {100, 1, 0}}}},
+        progressive_case{"TopIs83TieGoesTo82",
+                         {{{100, 1, 0}, {100, 2, 0}, {300, 3, 0}}},
+                         {{{300, 3, 0}, {100, 2, 0}, {100, 1, 0}}}},
+        progressive_case{
+            "SharedLargestClearsAll", {{{300, 1, 1}, {300, 2, 0}, {100, 3, 0}}}, {{z, z, z}}},
+        progressive_case{"NegativePositionsCompareSigned",
+                         {{{-100, 1, 0}, {50, 2, 0}, {100, 3, 0}}},
+                         {{{100, 3, 0}, {50, 2, 0}, {-100, 1, 0}}}},
+        progressive_case{"SumZeroOnlyUno", {{z, z, {0, 3050, 0}}}, {{{0, 3050, 0}, z, z}}},
+        progressive_case{"SumZeroDueDecides",
+                         {{{-100, 1, 0}, {100, 2, 0}, {0, 0, 0}}},
+                         {{{100, 2, 0}, {-100, 1, 0}, z}}},
+        progressive_case{
+            "SumZeroTreStays", {{{0, 5, 0}, {0, -1, 0}, {0, 0, 0}}}, {{{0, 5, 0}, {0, -1, 0}, z}}},
+        progressive_case{
+            "SumZeroNoPositiveValueClearsAll", {{{0, -5, 1}, {0, 0, 1}, {0, -7, 0}}}, {{z, z, z}}},
+        progressive_case{"FlagOneAddsAfterOrderingFlagTwoDoesNot",
+                         {{{100, 10, 2}, {200, 20, 1}, {300, 30, 1}}},
+                         {{{300, 130, 1}, {200, 120, 1}, {100, 10, 2}}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ProgressiveOrderFailure, ValuePastLongAfterTheFlagIsAFailureOfTheReading) {
+  compilation c;
+  c.voci_generali[voce::progressiva_tre] = {};
+  c.voci_generali[voce::progressiva_tre].inizio = 100;
+  c.voci_generali[voce::progressiva_tre].fine = 2147483600;
+  c.voci_generali[voce::progressiva_tre].posizione = 1;
+  EXPECT_THROW(progressive_ordina(c), reading_failure);
+}
+
+// ---- memo_montagna ----
+
+std::set<long> cells_of_type(const compilation& c, byte_t tipo) {
+  std::set<long> out;
+  for (std::size_t i = 0; i < c.percorso.size(); ++i)
+    if (c.percorso[i].tipo == tipo) out.insert(static_cast<long>(i));
+  return out;
+}
+
+TEST(Mountain, BuiltInMarkedSpan) {
+  compilation c = route(334000);
+  long_t tipo = 12;
+  memo_montagna(c, 8750, 11150, tipo, entry_line);
+  EXPECT_EQ(tipo, 2);
+  EXPECT_EQ(c.numero_montagne, 1);
+  EXPECT_EQ(c.inizio_montagne[1], 8750);
+  EXPECT_EQ(c.fine_montagne[1], 11150);
+  for (std::size_t i = 170; i < 230; ++i)
+    EXPECT_EQ(c.percorso[i].montagna, (i >= 175 && i <= 222) ? 2 : 0) << "cell " << i;
+  std::set<long> markers;
+  for (long i = 178; i <= 222; i += 4) markers.insert(i);
+  EXPECT_EQ(cells_of_type(c, tipo_cella::montagna), markers);
+  EXPECT_TRUE(c.diagnostics.empty());
+}
+
+TEST(Mountain, TypesGapsAndMarkers) {
+  struct span {
+    long_t inizio, fine, tipo;
+    byte_t stored;
+    int markers;
+  };
+  // Each case lays the spans in order on a fresh route.
+  const std::vector<std::vector<span>> cases = {
+      {{1000, 2000, 10, 10, 0}},                      // 10 is not a marked type
+      {{1000, 1150, 12, 2, 0}},                       // three cells: no marker
+      {{1000, 1400, 13, 3, 2}},                       // eight cells: two markers
+      {{1000, 1000, 12, 0, 0}},                       // empty span writes nothing
+      {{0, 1000, 1, 1, 0}, {1150, 2150, 5, 3, 0}},    // gap of 150: continuous
+      {{0, 1000, 1, 1, 0}, {1151, 2151, 5, 5, 0}},    // gap of 151: own type
+      {{0, 1000, 1, 1, 0}, {1150, 2150, 15, 3, 5}},   // continuous and still marked
+      {{0, 3000, 1, 1, 0}, {2000, 2200, 4, 3, 0}},    // overlap counts as a gap
+      {{0, 1000, 1, 1, 0}, {1100, 1300, 259, 3, 1}},  // 259 is a marked type too
+      {{1000, 1200, 267, 1, 1}},                      // 257 stored as its low byte
+      {{1000, 1200, -1, 255, 0}},
+  };
+  for (std::size_t n = 0; n < cases.size(); ++n) {
+    compilation c = route(10000);
+    for (const span& s : cases[n]) {
+      long_t tipo = s.tipo;
+      memo_montagna(c, s.inizio, s.fine, tipo, entry_line);
+    }
+    const span& s = cases[n].back();
+    const auto first = static_cast<std::size_t>(nearest(s.inizio / 50.0));
+    const auto last = static_cast<long>(nearest(s.fine / 50.0 - 1));
+    for (long i = static_cast<long>(first); i <= last; ++i)
+      EXPECT_EQ(c.percorso[i].montagna, s.stored) << "case " << n << " cell " << i;
+    EXPECT_EQ(cells_of_type(c, tipo_cella::montagna).size(), std::size_t(s.markers))
+        << "case " << n;
+    EXPECT_EQ(c.numero_montagne, long_t(cases[n].size()));
+  }
+}
+
+TEST(Mountain, MarkerOnlyWhereNothingStandsAndNoOtherTypeTouched) {
+  compilation c = route(10000);
+  c.percorso[23].tipo = tipo_cella::cartello_indicatore;  // the 4th cell of the span
+  long_t tipo = 12;
+  memo_montagna(c, 1000, 1400, tipo, entry_line);
+  EXPECT_EQ(c.percorso[23].tipo, tipo_cella::cartello_indicatore);
+  EXPECT_EQ(c.percorso[23].montagna, 2);
+  EXPECT_EQ(c.percorso[27].tipo, tipo_cella::montagna);
+}
+
+TEST(Mountain, RefusedSpans) {
+  struct refusal {
+    long_t inizio, fine;
+    int spans_before;
+    long_t code, position;
+  };
+  // Route of 1000 m: cells 0 .. 160.
+  const refusal cases[] = {
+      {-50, 1000, 0, 15, -50},      // starts before the route
+      {1000, 8101, 0, 15, 8101},    // last cell nearest(161.02) = 161 is past 160
+      {1000, 8000, 80, 105, 1000},  // 81st span
+      {-50, 1000, 80, 15, -50},     // range tested before it is counted
+  };
+  for (const refusal& r : cases) {
+    compilation c = route(1000);
+    for (int i = 0; i < r.spans_before; ++i) {
+      long_t tipo = 1;
+      memo_montagna(c, 100 * i, 100 * i + 50, tipo, entry_line);
+    }
+    const std::vector<cella> before = c.percorso;
+    long_t tipo = 12;
+    memo_montagna(c, r.inizio, r.fine, tipo, entry_line);
+    EXPECT_EQ(c.codice_errore, r.code);
+    EXPECT_EQ(c.posizione_errore, r.position);
+    EXPECT_EQ(c.numero_montagne, r.spans_before);
+    EXPECT_EQ(c.percorso, before);
+    ASSERT_FALSE(c.diagnostics.empty());
+    EXPECT_EQ(c.diagnostics.back().file, source_file::line_description);
+    EXPECT_EQ(c.diagnostics.back().line, entry_line);
+  }
+  compilation c = route(1000);
+  long_t tipo = 1;
+  memo_montagna(c, 7000, 8050, tipo, entry_line);  // last cell 161 - 1 = 160: the last one
+  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.percorso[160].montagna, 1);
+}
+
+// ---- memo_indicatori_v_max ----
+
+struct board_case {
+  long_t posizione, vas, vbs, vcs;
+  integer_t strisces;
+  long_t vad, vbd, vcd;
+  integer_t strisced;
+  std::size_t cell;
+  integer_t v1, v2, v3, v4;
+};
+
+TEST(SpeedBoard, BuiltInExamplesAndRounding) {
+  const board_case cases[] = {
+      {7300, 75, 80, 85, 0, 75, 80, 85, 0, 147, 1515, 1616, 1717, 0},
+      {26350, 130, 140, 145, 2, 130, 140, 145, 2, 528, 2626, 2828, 2929, 22},
+      {1000, 90, 95, 100, 0, 0, 0, 0, 0, 21, 1800, 1900, 2000, 0},
+      {75, 1, 0, 0, 0, 12, 13, -12, -3, 2, 22, 3, -2, -3},  // 75/50+1 = 2.5 -> 2; 2.4, 2.6, -2.4
+  };
+  for (const board_case& b : cases) {
+    compilation c = route(334000);
+    memo_indicatori_v_max(c, b.posizione, b.vas, b.vbs, b.vcs, b.strisces, b.vad, b.vbd, b.vcd,
+                          b.strisced, entry_line);
+    const cella& cell = c.percorso[b.cell];
+    EXPECT_EQ(cell.tipo, tipo_cella::indicatori_v_max) << b.posizione;
+    EXPECT_EQ(cell.valore1, b.v1) << b.posizione;
+    EXPECT_EQ(cell.valore2, b.v2) << b.posizione;
+    EXPECT_EQ(cell.valore3, b.v3) << b.posizione;
+    EXPECT_EQ(cell.valore4, b.v4) << b.posizione;
+    EXPECT_EQ(c.codice_errore, 0);
+  }
+}
+
+TEST(SpeedBoard, OccupiedCellsAndMarkers) {
+  for (byte_t tipo : {tipo_cella::montagna, tipo_cella::indicatori_v_max,
+                      tipo_cella::cartello_indicatore, tipo_cella::segnale}) {
+    compilation c = route(10000);
+    c.percorso[147].tipo = tipo;
+    c.percorso[147].valore1 = 77;
+    memo_indicatori_v_max(c, 7300, 75, 80, 85, 0, 75, 80, 85, 0, entry_line);
+    if (tipo == tipo_cella::montagna) {
+      EXPECT_EQ(c.percorso[147].tipo, tipo_cella::indicatori_v_max);
+      EXPECT_EQ(c.codice_errore, 0);
+    } else {
+      EXPECT_EQ(c.percorso[147].tipo, tipo);
+      EXPECT_EQ(c.percorso[147].valore1, 77);
+      EXPECT_EQ(c.codice_errore, 21);
+      EXPECT_EQ(c.posizione_errore, 7300);
+      EXPECT_EQ(c.diagnostics.back().line, entry_line);
+    }
+  }
+}
+
+TEST(SpeedBoard, ValueThatDoesNotFitLeavesTheCell) {
+  struct overflow {
+    long_t vas, vad;
+    integer_t strisces, strisced;
+  };
+  const overflow cases[] = {
+      {1638, 40, 0, 0},  // 32760 + 8 = 32768
+      {-1639, 0, 0, 0},  // -32780
+      {0, 0, 3276, 8},   // 32768 stripes
+  };
+  for (const overflow& o : cases) {
+    compilation c = route(10000);
+    c.percorso[147].tipo = tipo_cella::montagna;
+    const cella before = c.percorso[147];
+    EXPECT_THROW(memo_indicatori_v_max(c, 7300, o.vas, 0, 0, o.strisces, o.vad, 0, 0, o.strisced,
+                                       entry_line),
+                 reading_failure);
+    EXPECT_EQ(c.percorso[147], before);
+  }
+  compilation c = route(10000);
+  memo_indicatori_v_max(c, 7300, 1638, 0, 0, 3276, 35, 0, 0, 7, entry_line);
+  EXPECT_EQ(c.percorso[147].valore1, 32767);
+  EXPECT_EQ(c.percorso[147].valore4, 32767);
+}
+
+TEST(SpeedBoard, OutsideTheRoute) {
+  for (long_t p :
+       {-1L, -100L, 8051L}) {  // route of 1000 m: last cell 160, nearest(8051/50+1) = 162
+    compilation c = route(1000);
+    const std::vector<cella> before = c.percorso;
+    memo_indicatori_v_max(c, p, 75, 80, 85, 0, 75, 80, 85, 0, entry_line);
+    EXPECT_EQ(c.codice_errore, 15) << p;
+    EXPECT_EQ(c.posizione_errore, p);
+    EXPECT_EQ(c.percorso, before);
+  }
+}
+
+}  // namespace
+}  // namespace scenario

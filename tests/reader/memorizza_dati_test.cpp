@@ -1,0 +1,93 @@
+#include "reader/memorizza_dati.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace scenario {
+namespace {
+
+// A train file whose only effect is the sand value, to tell whether it was read.
+const std::string train_file = "[generale]\r\nsabbia, 200\r\n[fine]\r\n";
+
+compilation compile(const data_files& files) {
+  compilation c;
+  c.nome_percorso = "Roma_Pisa";
+  c.nome_treno = "EXPR 368";
+  memorizza_dati(c, files);
+  return c;
+}
+
+bool train_read(const compilation& c) {
+  return c.voci_generali[voce::treno].intero1 == 200;
+}
+
+TEST(MemorizzaDati, NamesAndACleanReading) {
+  compilation c =
+      compile({"[generale]\r\nlunghezza percorso, 1000\r\n[curve]\r\n[fine]\r\n", train_file});
+  EXPECT_EQ(c.voci_generali[voce::percorso].nome, "Roma_Pisa");
+  EXPECT_EQ(c.voci_generali[voce::treno].nome, "EXPR 368");
+  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_TRUE(c.diagnostics.empty());
+  EXPECT_TRUE(train_read(c));
+}
+
+TEST(MemorizzaDati, MissingLineFile) {
+  compilation c = compile({std::nullopt, train_file});
+  EXPECT_EQ(c.codice_errore, 101);
+  ASSERT_EQ(c.diagnostics.size(), 1u);
+  EXPECT_EQ(c.diagnostics[0].file, source_file::line_description);
+  EXPECT_EQ(c.diagnostics[0].line, 0);
+  EXPECT_EQ(c.voci_generali[voce::percorso].nome, "Roma_Pisa");
+  EXPECT_TRUE(c.percorso.empty());
+  EXPECT_FALSE(train_read(c));
+}
+
+TEST(MemorizzaDati, WhichFaultsGoOnToTheTrainFile) {
+  struct case_ {
+    const char* line_file;
+    long_t code;
+    bool train;
+  };
+  const case_ cases[] = {
+      {"[generale]\r\nlunghezza percorso, 1000\r\n[curve]\r\npendenza, 9000, 1\r\n[fine]\r\n", 15,
+       true},
+      {"[generale]\r\nlunghezza percorso, 1000001\r\n[curve]\r\n[fine]\r\n", 1, false},
+      {"[generale]\r\n[curve]\r\n[fine]\r\n", 104, false},
+      {"[fine]\r\n", 102, false},
+  };
+  for (const auto& tc : cases) {
+    compilation c = compile({tc.line_file, train_file});
+    EXPECT_EQ(c.diagnostics.front().code, tc.code) << tc.line_file;
+    EXPECT_EQ(train_read(c), tc.train) << tc.line_file;
+  }
+}
+
+TEST(MemorizzaDati, FailureOfTheReadingCarriesFileAndLine) {
+  compilation c = compile(
+      {"[generale]\r\nlunghezza percorso, 1000\r\n[curve]\r\n\r\npendenza, 12x, 1\r\n[fine]\r\n",
+       train_file});
+  EXPECT_EQ(c.codice_errore, 25);
+  ASSERT_EQ(c.diagnostics.size(), 1u);
+  EXPECT_EQ(c.diagnostics[0].file, source_file::line_description);
+  EXPECT_EQ(c.diagnostics[0].line, 5);
+  EXPECT_FALSE(c.diagnostics[0].position.has_value());
+  EXPECT_FALSE(train_read(c));
+
+  for (const char* empty : {"", "  \r\n"}) {
+    compilation e = compile({std::string(empty), train_file});
+    EXPECT_EQ(e.codice_errore, 25);
+    EXPECT_EQ(e.diagnostics.back().file, source_file::line_description);
+  }
+
+  compilation t =
+      compile({"[generale]\r\nlunghezza percorso, 1000\r\n[curve]\r\n[fine]\r\n", std::nullopt});
+  EXPECT_EQ(t.codice_errore, 25);
+  ASSERT_EQ(t.diagnostics.size(), 1u);
+  EXPECT_EQ(t.diagnostics[0].file, source_file::train_scenario);
+  EXPECT_EQ(t.diagnostics[0].line, 0);
+  EXPECT_EQ(t.percorso.size(), 161u);  // the line half stays in the model
+}
+
+}  // namespace
+}  // namespace scenario
