@@ -28,11 +28,12 @@ void memorizza_dati(compilation& c, const data_files& files) {
     if (!files.treno) throw reading_failure("train scenario file not found");
     treno.emplace(*files.treno);
     read_train_scenario(c, *treno, line.indice_cartello);
-  } catch (const reading_failure&) {
+  } catch (const reading_failure& failure) {
     // One handler for the whole reading: the fault goes with the line of the field being read.
     const std::optional<field_reader>& reader =
         active == source_file::line_description ? linea : treno;
     record_fault(c, 25, std::nullopt, severity::error, active, reader ? reader->line() : 0);
+    c.diagnostics.back().message = "unreadable entry: " + std::string(failure.what());
   }
 }
 

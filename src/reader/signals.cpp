@@ -1,0 +1,108 @@
+#include "reader/signals.h"
+
+#include <cstdint>
+
+#include "model/numeric.h"
+
+namespace scenario {
+
+namespace {
+
+// Cell index of a point object at `metres`, or of a span start when `offset` is 0.
+std::int64_t cell_at(double metres, double offset) {
+  return static_cast<std::int64_t>(nearest(metres / 50.0 + offset));
+}
+
+// A cell outside the route counts as taken, so nothing is ever written past either end.
+bool free_at(const compilation& c, std::int64_t i) {
+  return i >= 0 && i <= c.upper_bound() && is_free(c.percorso[static_cast<std::size_t>(i)]);
+}
+
+cella& at(compilation& c, std::int64_t i) {
+  return c.percorso[static_cast<std::size_t>(i)];
+}
+
+}  // namespace
+
+void memo_segnale(compilation& c, long_t posizione, long_t sx, long_t s1, long_t s2, long_t s3,
+                  long_t rapp, long_t dx, long_t d1, long_t d2, long_t d3, long_t tempo) {
+  const std::int64_t i = cell_at(posizione, 1);
+  if (!free_at(c, i)) {
+    c.codice_errore = 16;
+    return;
+  }
+  cella& s = at(c, i);
+  s.tipo = tipo_cella::segnale;
+  s.valore4 = low_16(std::int64_t{rapp} * 10 + std::int64_t{sx} * 3 + dx);
+  s.valore1 = low_16(std::int64_t{s1} * 10 + d1);
+  s.valore2 = low_16(std::int64_t{s2} * 10 + d2);
+  s.valore3 = low_16(std::int64_t{s3} * 10 + d3);
+  // Times from 1 to 100 are stored as 101; 0 and below, and 101 and above, as given.
+  if (tempo >= 1 && tempo <= 100) tempo = 101;
+  s.tempo = sx == 2 ? low_byte(tempo) : 0;
+
+  // Approach marks go on whatever the cell holds; before the start of the route they are dropped.
+  const std::int64_t aspetto = std::int64_t{sx} * 3 + dx;
+  for (int n = 1; n <= 4; ++n) {
+    const std::int64_t j = i - 2 * n;
+    if (j >= 0) at(c, j).preavviso = low_byte(aspetto * 10 + n);
+  }
+}
+
+void memo_rallentamento(compilation& c, long_t x, long_t v, long_t l, long_t f_tt, long_t f_ta,
+                        long_t d_v) {
+  const std::int64_t s = cell_at(x, 1);
+  const std::int64_t e = cell_at(double(x) + double(l), 1);
+  const bool has_warning = x > 1500;
+  const std::int64_t w = cell_at(double(x) - 1200, 1);
+
+  if (has_warning) {
+    if (!free_at(c, w)) {
+      c.codice_errore = 17;
+      return;
+    }
+  } else {
+    f_ta = 0;  // too close to the start of the route for a warning and its approach
+  }
+  if (!free_at(c, s)) {
+    c.codice_errore = 18;
+    return;
+  }
+  if (!free_at(c, e)) {
+    c.codice_errore = 19;
+    return;
+  }
+
+  const integer_t velocita = low_16(v);
+  at(c, e).tipo = tipo_cella::fine_rallentamento;
+  if (d_v != 0) at(c, e).valore2 = low_16(d_v);
+  at(c, s).tipo = tipo_cella::inizio_rallentamento;  // when e == s the start wins
+  if (d_v != 0) at(c, s).valore2 = low_16(d_v);
+  if (has_warning) {
+    cella& avviso = at(c, w);
+    avviso.tipo = tipo_cella::avviso_rallentamento;
+    if (d_v != 0) avviso.valore2 = low_16(d_v);
+    avviso.valore1 = velocita;
+  }
+  at(c, s).valore1 = velocita;
+  at(c, e).valore1 = velocita;
+  at(c, s).valore3 = low_16(f_tt);
+  at(c, e).valore3 = low_16(f_tt);
+
+  if (f_ta == 0) return;
+  const std::int64_t q = cell_at(double(x) - 1200, 0);
+  for (int i = 0; i <= 3; ++i) {
+    if (!free_at(c, q - i)) {
+      c.codice_errore = 20;
+      return;
+    }
+  }
+  for (int i = 0; i <= 3; ++i) {
+    cella& a = at(c, q - i);
+    a.tipo = tipo_cella::preavviso_rallentamento;
+    a.valore1 = static_cast<integer_t>(i + 1);
+    if (d_v != 0) a.valore2 = static_cast<integer_t>(i + 1);
+  }
+}
+
+}  // namespace scenario

@@ -1,0 +1,220 @@
+#include "reader/signals.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace scenario {
+namespace {
+
+class SignalsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { c.percorso.assign(301, cella{}); }  // cells 0 .. 300
+
+  cella& at(int i) { return c.percorso[i]; }
+
+  compilation c;
+};
+
+// The signal "segnale, 1050, 2, 3, 1, 1, 0, 2, 2, 1, 1, 160".
+void place_first_builtin_signal(compilation& c) {
+  memo_segnale(c, 1050, 2, 3, 1, 1, 0, 2, 2, 1, 1, 160);
+}
+
+TEST_F(SignalsTest, SignalEncodesAspectsAndMarksItsApproach) {
+  place_first_builtin_signal(c);
+  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(at(22).tipo, tipo_cella::segnale);
+  EXPECT_EQ(at(22).valore1, 32);
+  EXPECT_EQ(at(22).valore2, 11);
+  EXPECT_EQ(at(22).valore3, 11);
+  EXPECT_EQ(at(22).valore4, 8);
+  EXPECT_EQ(at(22).tempo, 160);
+  const std::vector<std::pair<int, int>> marks = {{20, 81}, {18, 82}, {16, 83}, {14, 84}};
+  for (auto [cell, mark] : marks) EXPECT_EQ(at(cell).preavviso, mark) << "cell " << cell;
+  for (int i : {13, 15, 17, 19, 21, 22, 23}) EXPECT_EQ(at(i).preavviso, 0) << "cell " << i;
+
+  // "segnale, 5650, 2, 2, 3, 0, 1, 0, 0, 0, 0, 255": rapp goes into the tens of valore4.
+  memo_segnale(c, 5650, 2, 2, 3, 0, 1, 0, 0, 0, 0, 255);
+  EXPECT_EQ(at(114).tipo, tipo_cella::segnale);
+  EXPECT_EQ(at(114).valore1, 20);
+  EXPECT_EQ(at(114).valore2, 30);
+  EXPECT_EQ(at(114).valore3, 0);
+  EXPECT_EQ(at(114).valore4, 16);
+  EXPECT_EQ(at(114).tempo, 255);
+  EXPECT_EQ(at(112).preavviso, 61);
+  EXPECT_EQ(at(110).preavviso, 62);
+  EXPECT_EQ(at(108).preavviso, 63);
+  EXPECT_EQ(at(106).preavviso, 64);
+}
+
+TEST_F(SignalsTest, TempoRules) {
+  struct Case {
+    long_t sx, tempo;
+    int stored;
+  };
+  const Case cases[] = {
+      {2, 50, 101}, {2, 1, 101},  {2, 100, 101}, {2, 101, 101}, {2, 0, 0},
+      {2, 300, 44}, {2, -5, 251}, {1, 160, 0},   {3, 50, 0},
+  };
+  int position = 1000;
+  for (const Case& k : cases) {
+    memo_segnale(c, position, k.sx, 0, 0, 0, 0, 0, 0, 0, 0, k.tempo);
+    const int cell = position / 50 + 1;
+    EXPECT_EQ(at(cell).tempo, k.stored) << "sx " << k.sx << " tempo " << k.tempo;
+    position += 1000;
+  }
+  EXPECT_EQ(c.codice_errore, 0);
+}
+
+TEST_F(SignalsTest, SignalGoesOnlyOnAFreeCell) {
+  at(22).tipo = tipo_cella::montagna;
+  place_first_builtin_signal(c);
+  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(at(22).tipo, tipo_cella::segnale);
+
+  for (byte_t taken : {tipo_cella::stazione, tipo_cella::abbattimento, tipo_cella::segnale}) {
+    compilation d;
+    d.percorso.assign(301, cella{});
+    d.percorso[22].tipo = taken;
+    d.posizione_errore = 7;
+    const std::vector<cella> before = d.percorso;
+    place_first_builtin_signal(d);
+    EXPECT_EQ(d.codice_errore, 16) << "tipo " << int(taken);
+    EXPECT_EQ(d.posizione_errore, 7);  // the reader sets it
+    EXPECT_EQ(d.percorso, before) << "tipo " << int(taken);
+  }
+}
+
+TEST_F(SignalsTest, SignalOutsideTheCellsIsRefused) {
+  for (long_t position : {15000, 15050, -100, -1000}) {
+    compilation d;
+    d.percorso.assign(301, cella{});
+    memo_segnale(d, position, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0);
+    EXPECT_EQ(d.codice_errore, 16) << position;
+    EXPECT_EQ(d.percorso, std::vector<cella>(301)) << position;
+  }
+  // Cell 300, the last, takes a signal.
+  memo_segnale(c, 14950, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0);
+  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(at(300).tipo, tipo_cella::segnale);
+}
+
+TEST_F(SignalsTest, ApproachMarksBeforeTheFirstCellAreSkipped) {
+  memo_segnale(c, 150, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0);  // cell 4
+  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(at(4).tipo, tipo_cella::segnale);
+  EXPECT_EQ(at(2).preavviso, 81);
+  EXPECT_EQ(at(0).preavviso, 82);
+
+  // Marks overwrite whatever the cells hold, and leave their objects alone.
+  at(38).tipo = tipo_cella::stazione;
+  at(38).preavviso = 83;
+  memo_segnale(c, 1950, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0);  // cell 40, aspect 4
+  EXPECT_EQ(at(38).preavviso, 41);
+  EXPECT_EQ(at(38).tipo, tipo_cella::stazione);
+}
+
+TEST_F(SignalsTest, RestrictionWithWarningAndApproach) {
+  at(240).valore2 = 9;  // kept: d_v is 0
+  memo_rallentamento(c, 10000, 60, 2000, 3, 1, 0);
+  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(at(177).tipo, tipo_cella::avviso_rallentamento);
+  EXPECT_EQ(at(177).valore1, 60);
+  EXPECT_EQ(at(177).valore3, 0);
+  EXPECT_EQ(at(201).tipo, tipo_cella::inizio_rallentamento);
+  EXPECT_EQ(at(241).tipo, tipo_cella::fine_rallentamento);
+  for (int i : {201, 241}) {
+    EXPECT_EQ(at(i).valore1, 60);
+    EXPECT_EQ(at(i).valore2, 0);
+    EXPECT_EQ(at(i).valore3, 3);
+  }
+  for (int n = 1; n <= 4; ++n) {
+    EXPECT_EQ(at(177 - n).tipo, tipo_cella::preavviso_rallentamento) << n;
+    EXPECT_EQ(at(177 - n).valore1, n);
+    EXPECT_EQ(at(177 - n).valore2, 0);
+  }
+  EXPECT_EQ(at(172).tipo, 0);
+
+  compilation d;
+  d.percorso.assign(301, cella{});
+  memo_rallentamento(d, 10000, 60, 2000, 3, 1, 7);
+  EXPECT_EQ(d.percorso[177].valore2, 7);
+  EXPECT_EQ(d.percorso[201].valore2, 7);
+  EXPECT_EQ(d.percorso[241].valore2, 7);
+  for (int n = 1; n <= 4; ++n) EXPECT_EQ(d.percorso[177 - n].valore2, n);
+}
+
+// Cells whose tipo is not 0, listed with it.
+std::vector<std::pair<int, int>> objects(const compilation& c) {
+  std::vector<std::pair<int, int>> out;
+  for (std::size_t i = 0; i < c.percorso.size(); ++i)
+    if (c.percorso[i].tipo != 0) out.emplace_back(int(i), c.percorso[i].tipo);
+  return out;
+}
+
+TEST_F(SignalsTest, WarningOnlyBeyond1500Metres) {
+  memo_rallentamento(c, 1500, 30, 500, 0, 1, 0);
+  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(objects(c), (std::vector<std::pair<int, int>>{{31, 3}, {41, 2}}));
+
+  compilation d;
+  d.percorso.assign(301, cella{});
+  memo_rallentamento(d, 1550, 30, 500, 0, 1, 0);
+  EXPECT_EQ(d.codice_errore, 0);
+  EXPECT_EQ(objects(d), (std::vector<std::pair<int, int>>{
+                            {4, 5}, {5, 5}, {6, 5}, {7, 5}, {8, 4}, {32, 3}, {42, 2}}));
+  EXPECT_EQ(d.percorso[7].valore1, 1);
+  EXPECT_EQ(d.percorso[4].valore1, 4);
+}
+
+TEST_F(SignalsTest, ShortRestrictionStartOverwritesItsEnd) {
+  memo_rallentamento(c, 5000, 50, 10, 1, 0, 0);
+  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(objects(c), (std::vector<std::pair<int, int>>{{77, 4}, {101, 3}}));
+}
+
+TEST_F(SignalsTest, RestrictionRefusalsWriteNothing) {
+  struct Case {
+    const char* what;
+    int taken_cell;  // -1: none
+    long_t l;
+    long_t code;
+  };
+  const Case cases[] = {
+      {"warning taken", 177, 2000, 17},
+      {"start taken", 201, 2000, 18},
+      {"end taken", 241, 2000, 19},
+      {"end past the last cell", -1, 5000, 19},
+  };
+  for (const Case& k : cases) {
+    compilation d;
+    d.percorso.assign(301, cella{});
+    if (k.taken_cell >= 0) d.percorso[k.taken_cell].tipo = tipo_cella::cartello_indicatore;
+    const std::vector<cella> before = d.percorso;
+    memo_rallentamento(d, 10000, 60, k.l, 3, 1, 2);
+    EXPECT_EQ(d.codice_errore, k.code) << k.what;
+    EXPECT_EQ(d.percorso, before) << k.what;
+  }
+  // A scenery mark does not stand in the way.
+  at(177).tipo = at(201).tipo = at(241).tipo = at(175).tipo = tipo_cella::montagna;
+  memo_rallentamento(c, 10000, 60, 2000, 3, 1, 2);
+  EXPECT_EQ(c.codice_errore, 0);
+}
+
+TEST_F(SignalsTest, TakenApproachCellLeavesTheBoardsWritten) {
+  at(174).tipo = tipo_cella::segnale;
+  memo_rallentamento(c, 10000, 60, 2000, 3, 1, 0);
+  EXPECT_EQ(c.codice_errore, 20);
+  EXPECT_EQ(objects(c), (std::vector<std::pair<int, int>>{{174, 1}, {177, 4}, {201, 3}, {241, 2}}));
+
+  // Without approach cells asked for, the taken cell does not matter.
+  compilation d;
+  d.percorso.assign(301, cella{});
+  d.percorso[174].tipo = tipo_cella::segnale;
+  memo_rallentamento(d, 10000, 60, 2000, 3, 0, 0);
+  EXPECT_EQ(d.codice_errore, 0);
+}
+
+}  // namespace
+}  // namespace scenario

@@ -1,0 +1,275 @@
+#include "reader/stations.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "model/numeric.h"
+
+namespace scenario {
+namespace {
+
+// The first built-in station: "stazione, 0, 8, 500, 1, 0, 0, 3,1,0, 2,1,1, 1, 23,15,30, Roma
+// Termini".
+station_entry roma_termini() {
+  station_entry e;
+  e.posizione = 0;
+  e.tipo = 8;
+  e.length = 500;
+  e.ottetto0 = 1;
+  e.intero1 = 3;
+  e.intero2 = 1;
+  e.intero3 = 2;
+  e.intero4 = 1;
+  e.intero5 = 1;
+  e.ottetto2 = 1;
+  e.hours = 23;
+  e.minutes = 15;
+  e.seconds = 30;
+  e.nome = "Roma Termini";
+  return e;
+}
+
+station_entry station(long_t posizione, byte_t tipo, long_t length, byte_t fifth = 0,
+                      byte_t sixth = 0) {
+  station_entry e;
+  e.posizione = posizione;
+  e.tipo = tipo;
+  e.length = length;
+  e.ottetto4 = fifth;
+  e.ottetto3 = sixth;
+  e.nome = "S";
+  return e;
+}
+
+class StationsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { c.percorso.assign(1001, cella{}); }  // cells 0 .. 1000
+
+  station_flow step(const station_entry& e, long_t indice_cartello = 80) {
+    return memo_stazione(c, k, e, indice_cartello, 7);
+  }
+
+  // Station k - 1 ends at `fine`, as a station before the one under test.
+  void after_station_ending_at(long_t fine, long_t number = 5) {
+    c.voci_generali[number].fine = fine;
+    k = number + 1;
+  }
+
+  // Cells whose tipo or preavviso is not 0: {index, tipo, preavviso}.
+  std::vector<std::array<int, 3>> marked() const {
+    std::vector<std::array<int, 3>> out;
+    for (std::size_t i = 0; i < c.percorso.size(); ++i)
+      if (c.percorso[i].tipo != 0 || c.percorso[i].preavviso != 0)
+        out.push_back({int(i), c.percorso[i].tipo, c.percorso[i].preavviso});
+    return out;
+  }
+
+  compilation c;
+  long_t k = 1;
+};
+
+TEST_F(StationsTest, FirstBuiltInStation) {
+  station_entry e = roma_termini();
+  e.ottetto4 = 1;  // never kept by the first station
+  e.ottetto3 = 1;
+  ASSERT_EQ(step(e), station_flow::go_on);
+  EXPECT_EQ(k, 2);
+  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_TRUE(c.diagnostics.empty());
+
+  const voce_generale& r = c.voci_generali[1];
+  EXPECT_EQ(r.posizione, 0);
+  EXPECT_EQ(r.tipo, 8);
+  EXPECT_EQ(r.inizio, -500);
+  EXPECT_EQ(r.fine, 500);
+  EXPECT_EQ(r.ottetto0, 1);
+  EXPECT_EQ(r.ottetto3, 0);
+  EXPECT_EQ(r.ottetto4, 0);
+  EXPECT_EQ(r.intero1, 3);
+  EXPECT_EQ(r.intero2, 1);
+  EXPECT_EQ(r.ottetto1, 0);
+  EXPECT_EQ(r.intero3, 2);
+  EXPECT_EQ(r.intero4, 1);
+  EXPECT_EQ(r.intero5, 1);
+  EXPECT_EQ(r.ottetto2, 1);
+  EXPECT_EQ(r.orario, 83730);
+  EXPECT_EQ(r.nome, "Roma Termini");
+
+  EXPECT_EQ(marked(), (std::vector<std::array<int, 3>>{
+                          {5, 0, 84}, {6, 0, 83}, {7, 0, 82}, {8, 0, 81}, {9, 10, 0}}));
+  EXPECT_EQ(c.percorso[9].valore1, 1);
+}
+
+TEST_F(StationsTest, AreaByKind) {
+  struct Case {
+    byte_t tipo;
+    long_t length;
+    byte_t sixth;
+    long_t inizio, fine;
+    byte_t ottetto3;
+  };
+  const Case cases[] = {
+      {22, 300, 1, 16900, 17250, 1},  // the 50 m for the sixth value stay in the end
+      {22, 300, 0, 16900, 17200, 0}, {5, 400, 1, 16650, 17200, 0}, {6, 400, 0, 16650, 17200, 0},
+      {7, 400, 1, 16650, 17450, 0},  {8, 200, 0, 16850, 17250, 0}, {4, 600, 1, 16750, 17400, 1},
+      {27, 300, 1, 16900, 17250, 1},
+  };
+  for (const Case& x : cases) {
+    compilation d;
+    d.percorso.assign(1001, cella{});
+    long_t number = 6;
+    ASSERT_EQ(memo_stazione(d, number, station(17050, x.tipo, x.length, 0, x.sixth), 80, 1),
+              station_flow::go_on)
+        << int(x.tipo);
+    const voce_generale& r = d.voci_generali[6];
+    EXPECT_EQ(r.inizio, x.inizio) << "kind " << int(x.tipo);
+    EXPECT_EQ(r.fine, x.fine) << "kind " << int(x.tipo);
+    EXPECT_EQ(r.ottetto3, x.ottetto3) << "kind " << int(x.tipo);
+  }
+}
+
+TEST_F(StationsTest, MarksAndEndCellByKind) {
+  // Kind 22 at 17050 with the sixth value: end 17250, end cell 344, marks 81..84 in 343..340.
+  after_station_ending_at(0);
+  ASSERT_EQ(step(station(17050, 22, 300, 0, 1)), station_flow::go_on);
+  EXPECT_EQ(marked(), (std::vector<std::array<int, 3>>{
+                          {340, 0, 84}, {341, 0, 83}, {342, 0, 82}, {343, 0, 81}, {344, 10, 0}}));
+  EXPECT_EQ(c.percorso[344].valore1, 6);
+
+  // Kinds 5 and 6 get the end cell without marks; the end cell overwrites what stood there.
+  c.percorso.assign(1001, cella{});
+  c.percorso[343].tipo = tipo_cella::segnale;
+  c.percorso[343].valore1 = 55;
+  after_station_ending_at(0);
+  ASSERT_EQ(step(station(17050, 5, 400)), station_flow::go_on);
+  EXPECT_EQ(marked(), (std::vector<std::array<int, 3>>{{343, 10, 0}}));
+  EXPECT_EQ(c.percorso[343].valore1, 6);
+
+  // Near the start of the route, marks in cells 0 and 1 are left out; the end cell 2 is written.
+  c.percorso.assign(1001, cella{});
+  after_station_ending_at(-1000);
+  ASSERT_EQ(step(station(100, 22, 100)), station_flow::go_on);
+  EXPECT_EQ(marked(), (std::vector<std::array<int, 3>>{{2, 10, 0}}));
+
+  // Kinds from 25 up write no cell but still take a number and count for spacing.
+  for (byte_t tipo : {25, 27, 28}) {
+    c.percorso.assign(1001, cella{});
+    after_station_ending_at(0);
+    ASSERT_EQ(step(station(17050, tipo, 300)), station_flow::go_on);
+    EXPECT_TRUE(marked().empty()) << int(tipo);
+    EXPECT_EQ(k, 7);
+  }
+  EXPECT_EQ(step(station(17400, 22, 300)), station_flow::stop);  // starts 17250, 300 m after
+  EXPECT_EQ(c.codice_errore, 22);
+}
+
+TEST_F(StationsTest, FifthValueKeptOnlyFrom600Metres) {
+  for (auto [length, kept] : {std::pair{500, 0}, {600, 3}, {800, 3}}) {
+    compilation d;
+    d.percorso.assign(1001, cella{});
+    long_t number = 2;
+    ASSERT_EQ(memo_stazione(d, number, station(20000, 12, length, 3), 80, 1), station_flow::go_on);
+    EXPECT_EQ(d.voci_generali[2].ottetto4, kept) << length;
+  }
+}
+
+TEST_F(StationsTest, SpacingOfConsecutiveStations) {
+  // Kind 4 at 6700, L 500, starts at 6450: 350 m after an end at 6100 is enough, after 6500 not.
+  after_station_ending_at(6100, 2);
+  EXPECT_EQ(step(station(6700, 4, 500)), station_flow::go_on);
+  EXPECT_EQ(c.codice_errore, 0);
+
+  c.percorso.assign(1001, cella{});
+  after_station_ending_at(6500, 2);
+  c.posizione_errore = 0;
+  EXPECT_EQ(step(station(6700, 4, 500)), station_flow::stop);
+  EXPECT_EQ(c.codice_errore, 22);
+  EXPECT_EQ(c.posizione_errore, 6700);
+  EXPECT_EQ(k, 3);  // not advanced
+  // What the step wrote before the refusal stays: the record and the end cell.
+  EXPECT_EQ(c.voci_generali[3].inizio, 6450);
+  EXPECT_EQ(c.percorso[138].tipo, tipo_cella::stazione);
+  ASSERT_EQ(c.diagnostics.size(), 1u);
+  EXPECT_EQ(c.diagnostics[0], (diagnostic{22, 6700, severity::error, source_file::train_scenario, 7,
+                                          describe_code(22)}));
+}
+
+TEST_F(StationsTest, RefusalsAndWhereTheReadingGoes) {
+  struct Case {
+    const char* what;
+    station_entry e;
+    long_t code;
+    std::optional<long_t> position;
+    station_flow flow;
+  };
+  // Cells 0 .. 1000: the last station position that passes the 800 m check is 49200.
+  const Case cases[] = {
+      {"position past the cells", station(49250, 22, 300), 15, 49250, station_flow::end_steps},
+      {"position not a multiple of 50", station(1025, 22, 300), 8, 1025, station_flow::stop},
+      {"length not a multiple of 100", station(1000, 22, 250), 9, 1000, station_flow::stop},
+      {"end cell at cell 1", station(0, 22, 200), 24, std::nullopt, station_flow::stop},
+      {"end cell at cell 0", station(0, 4, 100), 24, std::nullopt, station_flow::stop},
+      {"end cell past the last", station(49200, 8, 1000), 15, 49200, station_flow::end_steps},
+  };
+  for (const Case& x : cases) {
+    compilation d;
+    d.percorso.assign(1001, cella{});
+    d.posizione_errore = 3;
+    long_t number = 1;
+    EXPECT_EQ(memo_stazione(d, number, x.e, 80, 4), x.flow) << x.what;
+    EXPECT_EQ(d.codice_errore, x.code) << x.what;
+    EXPECT_EQ(d.posizione_errore, x.position.value_or(3)) << x.what;
+    EXPECT_EQ(number, 1) << x.what;
+    EXPECT_EQ(d.voci_generali[1].posizione, x.e.posizione) << x.what;
+    // None of them writes a mark: the end-cell checks come before the marks.
+    for (const cella& cell : d.percorso) EXPECT_EQ(cell, cella{}) << x.what;
+  }
+  // Just inside: the end cell is the last cell.
+  EXPECT_EQ(step(station(49200, 22, 1700)), station_flow::go_on);
+  EXPECT_EQ(c.percorso[1000].tipo, tipo_cella::stazione);
+}
+
+TEST_F(StationsTest, TableLimitBeforeTheTextBoards) {
+  // No text boards: stations 1 to 78.
+  after_station_ending_at(0, 77);
+  EXPECT_EQ(step(station(20000, 22, 300)), station_flow::go_on);
+  EXPECT_EQ(k, 79);
+  c.posizione_errore = 3;
+  EXPECT_EQ(step(station(30000, 22, 300)), station_flow::stop);
+  EXPECT_EQ(c.codice_errore, 10);
+  EXPECT_EQ(c.posizione_errore, 3);
+  EXPECT_EQ(c.voci_generali[79].nome, "S");  // written before the refusal
+
+  // Two text boards (records 80 and 79): the limit comes two stations earlier.
+  compilation d;
+  d.percorso.assign(1001, cella{});
+  long_t number = 76;
+  EXPECT_EQ(memo_stazione(d, number, station(20000, 22, 300), 78, 1), station_flow::go_on);
+  EXPECT_EQ(memo_stazione(d, number, station(30000, 22, 300), 78, 1), station_flow::stop);
+  EXPECT_EQ(d.codice_errore, 10);
+}
+
+TEST_F(StationsTest, TimeIsComputedExactlyThenMustFitALong) {
+  station_entry e = station(20000, 22, 300);
+  e.hours = 596523;
+  e.minutes = 14;
+  e.seconds = 7;  // 2147483647, the largest Long
+  ASSERT_EQ(step(e), station_flow::go_on);
+  EXPECT_EQ(c.voci_generali[1].orario, 2147483647);
+
+  e.posizione = 30000;
+  e.seconds = 8;
+  EXPECT_THROW(step(e), reading_failure);
+
+  // Large parts that cancel out are fine: only the result is checked.
+  e.hours = 1000000;
+  e.minutes = -60000000;
+  e.seconds = 5;
+  after_station_ending_at(0, 3);
+  ASSERT_EQ(step(e), station_flow::go_on);
+  EXPECT_EQ(c.voci_generali[4].orario, 5);
+}
+
+}  // namespace
+}  // namespace scenario

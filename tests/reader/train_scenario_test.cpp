@@ -1,0 +1,502 @@
+#include "reader/train_scenario.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "model/numeric.h"
+#include "reader/memorizza_dati.h"
+
+namespace scenario {
+namespace {
+
+// A train file from its lines, each ended by CR LF.
+std::string lines(std::initializer_list<const char*> ls) {
+  std::string out;
+  for (const char* l : ls) out += std::string(l) + "\r\n";
+  return out;
+}
+
+class TrainScenarioTest : public ::testing::Test {
+ protected:
+  void SetUp() override { c.percorso.assign(101, cella{}); }  // cells 0 .. 100
+
+  // Reads `text` as the train file; the bytes live as long as the fixture.
+  void read(std::string text, long_t indice_cartello = voce::primo_cartello) {
+    text_ = std::move(text);
+    field_reader fields(text_);
+    read_train_scenario(c, fields, indice_cartello);
+  }
+
+  std::vector<int> speeds() const {
+    std::vector<int> out;
+    for (const cella& x : c.percorso) out.push_back(x.velocita_limite);
+    return out;
+  }
+  std::vector<int> adhesions() const {
+    std::vector<int> out;
+    for (const cella& x : c.percorso) out.push_back(x.aderenza);
+    return out;
+  }
+
+  compilation c;
+  std::string text_;
+};
+
+// n copies of v, for building expected cell columns.
+std::vector<int> run(int n, int v) {
+  return std::vector<int>(n, v);
+}
+
+std::vector<int> operator+(std::vector<int> a, const std::vector<int>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+TEST_F(TrainScenarioTest, TrainData) {
+  read(lines({"prima del file", "[Generale]", "NUMERO VETTURE,    16",
+              "percentuale massa frenata,    125", "sabbia,    200",
+              "orologio,    23              15            30 ", "[fine]"}));
+  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.voci_generali[84].posizione, 16);
+  EXPECT_EQ(c.voci_generali[84].inizio, 125);
+  EXPECT_EQ(c.voci_generali[86].intero1, 200);
+  EXPECT_EQ(c.voci_generali[86].intero3, 23);
+  EXPECT_EQ(c.voci_generali[86].intero4, 15);
+  EXPECT_EQ(c.voci_generali[86].intero5, 30);
+  EXPECT_EQ(c.riga_corrente, "orologio");
+}
+
+TEST_F(TrainScenarioTest, KeysAreFoundInsideTheKeyField) {
+  struct Case {
+    const char* line;
+    long_t braked, coaches;
+  };
+  const Case cases[] = {
+      {"massa, 125", 0, 0},                   // "frenata" missing: nothing, and 125 is a stray key
+      {"Massa FRENATA %, 125", 125, 0},       // case ignored
+      {"vetture frenata massa, 7, 9", 7, 9},  // both actions, in table order
+      {"[vetture], 3", 0, 3},                 // headers are keys like any other field
+  };
+  for (const Case& k : cases) {
+    compilation d;
+    d.percorso.assign(101, cella{});
+    const std::string text = lines({"[generale]", k.line, "[fine]"});
+    field_reader fields(text);
+    read_train_scenario(d, fields, 80);
+    EXPECT_EQ(d.voci_generali[84].inizio, k.braked) << k.line;
+    EXPECT_EQ(d.voci_generali[84].posizione, k.coaches) << k.line;
+    EXPECT_EQ(d.codice_errore, 0) << k.line;
+  }
+}
+
+TEST_F(TrainScenarioTest, SpeedFillAndTail) {
+  read(lines({"[generale]", "velocita,   0,    30", "velocita,    1000,    95",
+              "velocita,    2000,    120", "[fine]"}));
+  // Each speed holds from its position to the next; the last one up to three cells before the end.
+  EXPECT_EQ(speeds(), run(20, 6) + run(20, 19) + run(58, 24) + run(3, 0));
+  EXPECT_EQ(c.codice_errore, 0);
+}
+
+TEST_F(TrainScenarioTest, SpeedEntriesThatDoNotAdvance) {
+  read(lines(
+      {"[generale]", "velocita, 500, 50", "velocita, 300, 60", "velocita, 300, 70", "[fine]"}));
+  // The speed before the first entry is 0; each later entry still writes the cursor's cell.
+  EXPECT_EQ(speeds(), run(10, 0) + run(1, 10) + run(1, 12) + run(86, 14) + run(3, 0));
+}
+
+TEST_F(TrainScenarioTest, FillsNeverPassTheLastCell) {
+  c.percorso.assign(11, cella{});  // cells 0 .. 10: positions up to 400 pass the check
+  std::string text = "[generale]\r\n";
+  for (int i = 0; i < 6; ++i) {
+    text += "velocita, 400, " + std::to_string(50 + 5 * i) + "\r\n";
+    text += "aderenza, 400, " + std::to_string(80 + i) + "\r\n";
+  }
+  read(text + "[fine]\r\n");
+  EXPECT_EQ(c.codice_errore, 0);
+  // Cells 8 and 9 take the fills of the 2nd and 3rd entries; the last cell only the tail.
+  EXPECT_EQ(speeds(), run(8, 0) + std::vector<int>({10, 11, 15}));
+  EXPECT_EQ(adhesions(), run(8, 0) + std::vector<int>({80, 81, 85}));
+}
+
+TEST_F(TrainScenarioTest, AdhesionKeepsTheLow8Bits) {
+  read(lines({"[generale]", "aderenza,       0,    88", "aderenza,   1000,    300", "[fine]"}));
+  EXPECT_EQ(adhesions(), run(20, 88) + run(78, 44) + run(3, 0));
+}
+
+TEST_F(TrainScenarioTest, SpeedBeyondAByteFailsTheReading) {
+  EXPECT_THROW(read(lines({"[generale]", "velocita, 0, 1300", "[fine]"})), reading_failure);
+  // 1277 km/h is 255.4 units: it still fits once rounded.
+  compilation d;
+  d.percorso.assign(101, cella{});
+  const std::string text = lines({"[generale]", "velocita, 0, 1277", "[fine]"});
+  field_reader fields(text);
+  read_train_scenario(d, fields, 80);
+  EXPECT_EQ(d.percorso[0].velocita_limite, 255);
+}
+
+TEST_F(TrainScenarioTest, WithoutGeneralSectionOnlyTheEndStepsRun) {
+  for (cella& x : c.percorso) x.velocita_limite = x.aderenza = 99;
+  read(lines({"numero vetture, 16", "segnale, 1050, 2,3,1,1,0,2,2,1,1,0", "[fine]"}));
+  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.voci_generali[84].posizione, 0);
+  EXPECT_EQ(c.percorso[22].tipo, 0);
+  EXPECT_EQ(speeds(), run(98, 0) + run(3, 99));
+  EXPECT_EQ(adhesions(), run(98, 0) + run(3, 99));
+}
+
+TEST_F(TrainScenarioTest, EmptyFileFailsTheReading) {
+  EXPECT_THROW(read(""), reading_failure);
+  EXPECT_THROW(read("\r\n  \r\n"), reading_failure);
+}
+
+TEST_F(TrainScenarioTest, LastFieldIsNeverActedOn) {
+  read(lines({"[generale]", "sabbia, 200", "numero vetture"}));
+  EXPECT_EQ(c.voci_generali[86].intero1, 200);
+  EXPECT_EQ(c.codice_errore, 0);
+
+  // An entry whose values end the file is applied.
+  compilation d;
+  d.percorso.assign(101, cella{});
+  const std::string text = lines({"[generale]", "numero vetture, 16"});
+  field_reader fields(text);
+  read_train_scenario(d, fields, 80);
+  EXPECT_EQ(d.voci_generali[84].posizione, 16);
+}
+
+TEST_F(TrainScenarioTest, SeparatorLinesBeforeAKey) {
+  struct Case {
+    const char* name;
+    std::string text;
+    long_t coaches;
+  };
+  const Case cases[] = {
+      {"one", lines({"[generale]", "------", "numero vetture, 16", "[fine]"}), 16},
+      {"two", lines({"[generale]", "------", "------", "numero vetture, 16", "[fine]"}), 16},
+      // The third field is the key whatever it holds.
+      {"third taken", lines({"[generale]", "------", "------", "-vetture-, 12", "[fine]"}), 12},
+      {"second skipped", lines({"[generale]", "------", "-vetture-, 12", "[fine]"}), 0},
+      // Three dash lines: the third is a key matching nothing, then the entry is read as usual.
+      {"three", lines({"[generale]", "---", "---", "---", "numero vetture, 16", "[fine]"}), 16},
+  };
+  for (const Case& k : cases) {
+    compilation d;
+    d.percorso.assign(101, cella{});
+    field_reader fields(k.text);
+    read_train_scenario(d, fields, 80);
+    EXPECT_EQ(d.voci_generali[84].posizione, k.coaches) << k.name;
+  }
+}
+
+TEST_F(TrainScenarioTest, SignalsAndRestrictions) {
+  read(lines({"[generale]", "[segnali]", "segnale,    1050,   2, 3, 1,  1, 0,    2,  2,1,1, 160",
+              "rallentamento, 3000, 60, 500, 1, 1, 0", "[fine]"}));
+  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.percorso[22].tipo, tipo_cella::segnale);
+  EXPECT_EQ(c.percorso[22].valore1, 32);
+  EXPECT_EQ(c.percorso[22].tempo, 160);
+  EXPECT_EQ(c.percorso[20].preavviso, 81);
+  EXPECT_EQ(c.percorso[37].tipo, tipo_cella::avviso_rallentamento);
+  EXPECT_EQ(c.percorso[61].tipo, tipo_cella::inizio_rallentamento);
+  EXPECT_EQ(c.percorso[71].tipo, tipo_cella::fine_rallentamento);
+  EXPECT_EQ(c.percorso[36].tipo, tipo_cella::preavviso_rallentamento);
+}
+
+TEST_F(TrainScenarioTest, RefusedPlacementStopsAtOnce) {
+  struct Case {
+    const char* entry;
+    long_t code, position;
+  };
+  const Case cases[] = {
+      {"segnale, 1050, 2,3,1,1,0,2,2,1,1,0", 16, 1050},
+      {"rallentamento, 2250, 60, 500, 1, 0, 0", 17, 2250},  // warning in cell 22
+      {"rallentamento, 1050, 60, 500, 1, 0, 0", 18, 1050},
+      {"rallentamento, 500, 60, 550, 1, 0, 0", 19, 500},
+      {"rallentamento, 4000, 60, 2000, 1, 0, 0", 19, 4000},  // end past the last cell
+      {"rallentamento, 2450, 60, 500, 1, 1, 0", 20, 2450},   // approach cells 24 .. 21
+      {"abbattimento, 1100, 270", 7, 1100},
+  };
+  for (const Case& k : cases) {
+    compilation d;
+    d.percorso.assign(101, cella{});
+    d.percorso[22].tipo = tipo_cella::stazione;
+    const std::string text =
+        lines({"[generale]", "sabbia, 1", k.entry, "sabbia, 2", "velocita, 0, 50", "[fine]"});
+    field_reader fields(text);
+    read_train_scenario(d, fields, 80);
+    EXPECT_EQ(d.codice_errore, k.code) << k.entry;
+    EXPECT_EQ(d.posizione_errore, k.position) << k.entry;
+    EXPECT_EQ(d.voci_generali[86].intero1, 1) << k.entry;    // nothing after the entry is read
+    EXPECT_EQ(d.percorso[0].velocita_limite, 0) << k.entry;  // and the tails do not run
+    ASSERT_EQ(d.diagnostics.size(), 1u) << k.entry;
+    EXPECT_EQ(d.diagnostics[0], (diagnostic{int(k.code), k.position, severity::error,
+                                            source_file::train_scenario, 3, describe_code(k.code)}))
+        << k.entry;
+  }
+}
+
+TEST_F(TrainScenarioTest, CodeCutPoints) {
+  c.percorso[30].tipo = tipo_cella::montagna;
+  c.percorso[40].valore1 = 5;
+  read(lines({"[generale]", "abbattimento,    1000,   270", "abbattimento,    1500,   270",
+              "abbattimento,    2000,   0", "abbattimento,    2500,   -3", "[fine]"}));
+  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.percorso[20].tipo, tipo_cella::abbattimento);  // no "+ 1", unlike a signal
+  EXPECT_EQ(c.percorso[20].valore1, 270);
+  EXPECT_EQ(c.percorso[30].tipo, tipo_cella::abbattimento);
+  EXPECT_EQ(c.percorso[40].tipo, tipo_cella::abbattimento_nullo);
+  EXPECT_EQ(c.percorso[40].valore1, 5);
+  EXPECT_EQ(c.percorso[50].tipo, tipo_cella::abbattimento_nullo);
+
+  for (byte_t taken : {tipo_cella::stazione, tipo_cella::segnale}) {
+    compilation d;
+    d.percorso.assign(101, cella{});
+    d.percorso[20].tipo = taken;
+    const std::string text = lines({"[generale]", "abbattimento, 1000, 270", "[fine]"});
+    field_reader fields(text);
+    read_train_scenario(d, fields, 80);
+    EXPECT_EQ(d.codice_errore, 7) << int(taken);
+    EXPECT_EQ(d.percorso[20].tipo, taken);
+  }
+  // Before the first cell: the position check lets it through, the cell test refuses it.
+  compilation d;
+  d.percorso.assign(101, cella{});
+  const std::string text = lines({"[generale]", "abbattimento, -100, 270", "[fine]"});
+  field_reader fields(text);
+  read_train_scenario(d, fields, 80);
+  EXPECT_EQ(d.codice_errore, 7);
+  EXPECT_EQ(d.posizione_errore, -100);
+}
+
+TEST_F(TrainScenarioTest, PositionCheckEndsThroughTheEndSteps) {
+  // Cells 0 .. 100: (p + 100) / 50 must not pass 100, so 4900 is the last position accepted.
+  for (const char* key : {"velocita", "aderenza", "segnale", "rallentamento", "abbattimento"}) {
+    compilation d;
+    d.percorso.assign(101, cella{});
+    const std::string entry = std::string(key) + ", 4901, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1";
+    const std::string text =
+        lines({"[generale]", "velocita, 0, 50", "sabbia, 1", entry.c_str(), "sabbia, 2", "[fine]"});
+    field_reader fields(text);
+    read_train_scenario(d, fields, 80);
+    EXPECT_EQ(d.codice_errore, 15) << key;
+    EXPECT_EQ(d.posizione_errore, 4901) << key;
+    EXPECT_EQ(d.voci_generali[86].intero1, 1) << key;
+    EXPECT_EQ(d.percorso[97].velocita_limite, 10) << key;  // the tail ran
+    ASSERT_EQ(d.diagnostics.size(), 1u) << key;
+    EXPECT_EQ(d.diagnostics[0].line, 4) << key;
+  }
+  read(lines({"[generale]", "segnale, 4900, 2,3,1,1,0,2,2,1,1,0", "[fine]"}));
+  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.percorso[99].tipo, tipo_cella::segnale);
+}
+
+TEST_F(TrainScenarioTest, ProgressiveCheckAtTheEnd) {
+  c.voci_generali[82].fine = 3025;
+  c.posizione_errore = 77;
+  read(lines({"[generale]", "[fine]"}));
+  EXPECT_EQ(c.codice_errore, 2);
+  EXPECT_EQ(c.posizione_errore, 77);
+
+  // It replaces a 15 and keeps that fault's position.
+  compilation d;
+  d.percorso.assign(101, cella{});
+  d.voci_generali[83].inizio = 10;
+  const std::string text = lines({"[generale]", "velocita, 9000, 50", "[fine]"});
+  field_reader fields(text);
+  read_train_scenario(d, fields, 80);
+  EXPECT_EQ(d.codice_errore, 2);
+  EXPECT_EQ(d.posizione_errore, 9000);
+  ASSERT_EQ(d.diagnostics.size(), 2u);
+  EXPECT_EQ(d.diagnostics[0].code, 15);
+  EXPECT_EQ(d.diagnostics[1].code, 2);
+  EXPECT_EQ(d.diagnostics[1].file, source_file::line_description);
+}
+
+TEST_F(TrainScenarioTest, EarlierCodeStopsAtTheFirstSignalOrRestriction) {
+  for (const char* entry :
+       {"segnale, 1050, 2,3,1,1,0,2,2,1,1,0", "rallentamento, 1050, 60, 500, 1, 0, 0"}) {
+    compilation d;
+    d.percorso.assign(101, cella{});
+    d.codice_errore = 15;  // left by the line description
+    d.posizione_errore = 999999;
+    const std::string text =
+        lines({"[generale]", "stazione, 2000, 22, 300, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, Uno",
+               "abbattimento, 3000, 270", entry, "sabbia, 2", "[fine]"});
+    field_reader fields(text);
+    read_train_scenario(d, fields, 80);
+    // Stations and cut points before it go on as usual; the entry itself is placed.
+    EXPECT_EQ(d.voci_generali[1].nome, "Uno") << entry;
+    EXPECT_EQ(d.percorso[60].tipo, tipo_cella::abbattimento) << entry;
+    EXPECT_NE(d.percorso[22].tipo, 0) << entry;
+    EXPECT_EQ(d.codice_errore, 15) << entry;
+    EXPECT_EQ(d.posizione_errore, 1050) << entry;
+    EXPECT_EQ(d.voci_generali[86].intero1, 0) << entry;
+    ASSERT_EQ(d.diagnostics.size(), 1u) << entry;
+    EXPECT_EQ(d.diagnostics[0].sev, severity::note) << entry;
+    EXPECT_EQ(d.diagnostics[0].line, 4) << entry;
+  }
+  // A refusal of its own is a new fault.
+  c.codice_errore = 15;
+  c.percorso[22].tipo = tipo_cella::stazione;
+  read(lines({"[generale]", "segnale, 1050, 2,3,1,1,0,2,2,1,1,0", "[fine]"}));
+  EXPECT_EQ(c.codice_errore, 16);
+  ASSERT_EQ(c.diagnostics.size(), 1u);
+  EXPECT_EQ(c.diagnostics[0].sev, severity::error);
+}
+
+TEST_F(TrainScenarioTest, Stations) {
+  read(lines(
+      {"[generale]", "[stazioni]",
+       "stazione,       0,  8,  500,  1, 0, 0,  3,1,0,  2,1,1,    1,  23,15,30, Roma Termini", "",
+       "stazione,    3100, 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   0, 0, 0, Roma Tuscolana",
+       "[fine]"}));
+  EXPECT_EQ(c.codice_errore, 0);
+  const voce_generale& r = c.voci_generali[1];
+  EXPECT_EQ(r.nome, "Roma Termini");
+  EXPECT_EQ(r.tipo, 8);
+  EXPECT_EQ(r.fine, 500);
+  EXPECT_EQ(r.ottetto0, 1);
+  EXPECT_EQ(r.intero1, 3);
+  EXPECT_EQ(r.intero3, 2);
+  EXPECT_EQ(r.ottetto2, 1);
+  EXPECT_EQ(r.orario, 83730);
+  EXPECT_EQ(c.percorso[9].tipo, tipo_cella::stazione);
+  EXPECT_EQ(c.voci_generali[2].nome, "Roma Tuscolana");
+  EXPECT_EQ(c.voci_generali[2].intero3, 5);
+  EXPECT_EQ(c.percorso[65].tipo, tipo_cella::stazione);  // 3300 / 50 - 1
+  EXPECT_EQ(c.percorso[65].valore1, 2);
+}
+
+TEST_F(TrainScenarioTest, StationRefusals) {
+  struct Case {
+    const char* name;
+    std::string text;
+    long_t code;
+    bool end_steps;
+  };
+  const Case cases[] = {
+      // The position is refused before the rest of the entry is read.
+      {"position not a multiple of 50", lines({"[generale]", "stazione, 125", "[fine]"}), 8, false},
+      {"position past the cells", lines({"[generale]", "stazione, 4250", "[fine]"}), 15, true},
+      {"length", lines({"[generale]", "stazione, 1000, 22, 250", "[fine]"}), 9, false},
+      {"end cell past the last",
+       lines({"[generale]", "stazione, 4000, 8, 1100, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, X", "[fine]"}),
+       15, true},
+      {"end cell at cell 1",
+       lines({"[generale]", "stazione, 0, 22, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, X", "[fine]"}),
+       24, false},
+      {"too close",
+       lines({"[generale]", "stazione, 1000, 22, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, X",
+              "stazione, 1400, 22, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, Y", "[fine]"}),
+       22, false},
+  };
+  for (const Case& k : cases) {
+    compilation d;
+    d.percorso.assign(101, cella{});
+    for (cella& x : d.percorso) x.velocita_limite = 99;
+    field_reader fields(k.text);
+    read_train_scenario(d, fields, 80);
+    EXPECT_EQ(d.codice_errore, k.code) << k.name;
+    EXPECT_EQ(d.percorso[0].velocita_limite, k.end_steps ? 0 : 99) << k.name;
+  }
+
+  // With text boards down to record 3, even the first station reaches them.
+  compilation d;
+  d.percorso.assign(101, cella{});
+  const std::string text =
+      lines({"[generale]", "stazione, 1000, 27, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, X", "[fine]"});
+  field_reader fields(text);
+  read_train_scenario(d, fields, 2);
+  EXPECT_EQ(d.codice_errore, 10);
+}
+
+// Both files through the whole reader.
+class WholeReaderTest : public ::testing::Test {
+ protected:
+  void compile(const std::string& linea, const std::optional<std::string>& treno) {
+    c.nome_percorso = "R";
+    c.nome_treno = "T";
+    memorizza_dati(c, {linea, treno});
+  }
+
+  compilation c;
+};
+
+// Route of 1000 m: cells 0 .. 160.
+const std::string short_line =
+    lines({"[generale]", "lunghezza percorso, 1000", "[curve]", "[fine]"});
+
+TEST_F(WholeReaderTest, LineFaultLetsTheTrainFileRunUpToItsFirstSignal) {
+  compile(
+      lines({"[generale]", "lunghezza percorso, 1000", "[curve]", "pendenza, 9000, 1", "[fine]"}),
+      lines({"[generale]", "stazione, 2000, 22, 300, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, Uno",
+             "velocita, 0, 50", "segnale, 1050, 2,3,1,1,0,2,2,1,1,0", "sabbia, 2", "[fine]"}));
+  EXPECT_EQ(c.voci_generali[1].nome, "Uno");
+  EXPECT_EQ(c.percorso[22].tipo, tipo_cella::segnale);
+  EXPECT_EQ(c.voci_generali[86].intero1, 0);
+  EXPECT_EQ(c.percorso[0].velocita_limite, 0);  // stopped at once: no tails
+  EXPECT_EQ(c.codice_errore, 15);
+  EXPECT_EQ(c.posizione_errore, 1050);
+  ASSERT_EQ(c.diagnostics.size(), 2u);
+  EXPECT_EQ(c.diagnostics[0].file, source_file::line_description);
+  EXPECT_EQ(c.diagnostics[0].position, 9000);
+  EXPECT_EQ(c.diagnostics[1].file, source_file::train_scenario);
+  EXPECT_EQ(c.diagnostics[1].sev, severity::note);
+  EXPECT_EQ(c.diagnostics[1].line, 4);
+}
+
+TEST_F(WholeReaderTest, BadProgressiveReplacesTheLineFault) {
+  compile(
+      lines({"[generale]", "lunghezza percorso, 1000", "progressiva chilometrica uno, 125, 0, 0",
+             "[curve]", "pendenza, 9000, 1", "[fine]"}),
+      lines({"[generale]", "velocita, 0, 50", "[fine]"}));
+  EXPECT_EQ(c.codice_errore, 2);
+  EXPECT_EQ(c.posizione_errore, 9000);
+  EXPECT_EQ(c.percorso[157].velocita_limite, 10);  // the end steps ran
+  EXPECT_EQ(c.percorso[158].velocita_limite, 0);
+}
+
+TEST_F(WholeReaderTest, TextBoardsLimitTheStations) {
+  // 77 boards take records 80 down to 4: station 1 fits, station 2 would reach record 3.
+  std::string linea = "[generale]\r\nlunghezza percorso, 20000\r\n[curve]\r\n";
+  for (int i = 0; i < 77; ++i)
+    linea += "cartello_indicatore, " + std::to_string(1000 + 50 * i) + ", (Km)\r\n";
+  compile(linea + "[fine]\r\n",
+          lines({"[generale]", "stazione, 10000, 22, 300, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, Uno",
+                 "stazione, 15000, 22, 300, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, Due", "[fine]"}));
+  EXPECT_EQ(c.voci_generali[4].nome, "(Km)");
+  EXPECT_EQ(c.voci_generali[1].nome, "Uno");
+  EXPECT_EQ(c.codice_errore, 10);
+  EXPECT_EQ(c.diagnostics.back().line, 3);
+}
+
+TEST_F(WholeReaderTest, FailuresOfTheTrainReadingCarryItsLine) {
+  struct Case {
+    const char* name;
+    std::string treno;
+    int line;
+  };
+  const Case cases[] = {
+      {"empty", "", 0},
+      {"value too large", lines({"[generale]", "", "sabbia, 70000", "[fine]"}), 3},
+      {"not a number", lines({"[generale]", "numero vetture, 1x6", "[fine]"}), 2},
+      {"file ends inside an entry", lines({"[generale]", "segnale, 1050, 2, 3"}), 2},
+      {"time beyond a Long",
+       lines({"[generale]", "stazione, 2000, 22, 300, 0,0,0, 0,0,0, 0,0,0, 0, 600000,0,0, X",
+              "[fine]"}),
+       2},
+  };
+  for (const Case& k : cases) {
+    compilation d;
+    memorizza_dati(d, {short_line, k.treno});
+    EXPECT_EQ(d.codice_errore, 25) << k.name;
+    ASSERT_EQ(d.diagnostics.size(), 1u) << k.name;
+    EXPECT_EQ(d.diagnostics[0].file, source_file::train_scenario) << k.name;
+    EXPECT_EQ(d.diagnostics[0].line, k.line) << k.name;
+  }
+}
+
+}  // namespace
+}  // namespace scenario
