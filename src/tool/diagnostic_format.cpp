@@ -1,5 +1,7 @@
 #include "tool/diagnostic_format.h"
 
+#include <sstream>
+
 namespace scenario {
 
 namespace {
@@ -16,19 +18,17 @@ const std::string* file_name(source_file f, const source_names& names) {
 }  // namespace
 
 std::string format_diagnostic(const diagnostic& d, const source_names& names) {
-  std::string text;
+  std::ostringstream text;
   if (const std::string* file = file_name(d.file, names)) {
-    text = *file;
-    if (d.line > 0) text += ":" + std::to_string(d.line);
+    text << *file;
+    if (d.line > 0) text << ':' << d.line;
   } else {
-    text = names.program;
+    text << names.program;
   }
-  text += ": ";
-  text += severity_name(d.sev);
-  text += ": " + d.message;
-  if (d.position) text += " at " + std::to_string(*d.position) + " m";
-  text += " [code " + std::to_string(d.code) + "]";
-  return text;
+  text << ": " << severity_name(d.sev) << ": " << d.message;
+  if (d.position) text << " at " << *d.position << " m";
+  text << " [code " << d.code << ']';
+  return text.str();
 }
 
 nlohmann::json diagnostic_json(const diagnostic& d, const source_names& names) {
