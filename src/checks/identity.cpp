@@ -10,18 +10,23 @@ constexpr std::size_t code_length = 25;
 unsigned char lower_cp1252(unsigned char ch) {
   if ((ch >= 'A' && ch <= 'Z') || (ch >= 0xC0 && ch <= 0xDE && ch != 0xD7)) return ch + 0x20;
   switch (ch) {
-    case 0x8A: return 0x9A;  // S caron
-    case 0x8C: return 0x9C;  // OE ligature
-    case 0x8E: return 0x9E;  // Z caron
-    case 0x9F: return 0xFF;  // Y diaeresis
-    default: return ch;
+    case 0x8A:
+      return 0x9A;  // S caron
+    case 0x8C:
+      return 0x9C;  // OE ligature
+    case 0x8E:
+      return 0x9E;  // Z caron
+    case 0x9F:
+      return 0xFF;  // Y diaeresis
+    default:
+      return ch;
   }
 }
 
 // Train name, route name, lower-cased, then the filler: always at least 25 characters.
 void build_working_string(compilation& c) {
-  c.riga_corrente = to_lower_cp1252(c.voci_generali[voce::treno].nome +
-                                    c.voci_generali[voce::percorso].nome);
+  c.riga_corrente =
+      to_lower_cp1252(c.voci_generali[voce::treno].nome + c.voci_generali[voce::percorso].nome);
   c.riga_corrente += filler;
 }
 
@@ -35,7 +40,8 @@ std::string to_lower_cp1252(std::string s) {
 tagged_value codice_gara_og(compilation& c) {
   build_working_string(c);
   long sum = 0;
-  for (std::size_t i = 0; i < code_length; ++i) sum += static_cast<unsigned char>(c.riga_corrente[i]);
+  for (std::size_t i = 0; i < code_length; ++i)
+    sum += static_cast<unsigned char>(c.riga_corrente[i]);
   return tagged_value::integer(static_cast<integer_t>(sum));  // at most 6375
 }
 

@@ -33,6 +33,8 @@ compile_outcome memorizza_percorso(compilation& c, long_t j, const data_files& f
   return outcome;
 }
 
-std::string errore_prompt(const std::string& a) { return " Errore n. " + a; }
+std::string errore_prompt(const std::string& a) {
+  return " Errore n. " + a;
+}
 
 }  // namespace scenario

@@ -32,7 +32,8 @@ int compile_directory(user_interface& ui, const std::string& directory, const st
   const compile_outcome outcome = memorizza_percorso(c, j, files);
   if (outcome.reader_code != 0 || !outcome.cells_sized) {
     std::string prompt = errore_prompt(std::to_string(outcome.reader_code));
-    if (outcome.reader_position) prompt += " - posizione " + std::to_string(*outcome.reader_position);
+    if (outcome.reader_position)
+      prompt += " - posizione " + std::to_string(*outcome.reader_position);
     ui.message_box(prompt);
     return exit_error_message;
   }
@@ -46,7 +47,8 @@ int compile_directory(user_interface& ui, const std::string& directory, const st
     ui.message_box(errore_prompt(std::to_string(outcome.guard_code)));
     return exit_error_message;
   }
-  for (const output_file& f : compiled_files(c)) replace_file(join_path(directory, f.name), f.bytes);
+  for (const output_file& f : compiled_files(c))
+    replace_file(join_path(directory, f.name), f.bytes);
   return exit_ok;
 }
 

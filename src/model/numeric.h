@@ -18,7 +18,9 @@ class reading_failure : public std::runtime_error {
 
 // The whole number nearest to x, halves going to the even neighbour (2.5 -> 2, 3.5 -> 4).
 // Relies on the default rounding mode, which the program never changes.
-inline double nearest(double x) { return std::nearbyint(x); }
+inline double nearest(double x) {
+  return std::nearbyint(x);
+}
 
 inline std::string format_whole(double v) {
   if (std::fabs(v) < 1e18) return std::to_string(static_cast<long long>(v));
@@ -40,7 +42,9 @@ T nearest_as(double x) {
 }
 
 // The low 8 / 16 bits of a whole number, as stored where no overflow is raised.
-inline std::uint8_t low_byte(std::int64_t v) { return static_cast<std::uint8_t>(v & 0xFF); }
+inline std::uint8_t low_byte(std::int64_t v) {
+  return static_cast<std::uint8_t>(v & 0xFF);
+}
 inline std::int16_t low_16(std::int64_t v) {
   return static_cast<std::int16_t>(static_cast<std::uint16_t>(v & 0xFFFF));
 }

@@ -1,5 +1,5 @@
-// Little-endian encoding and decoding of the widths the compiled files use. Shared by the writers and
-// the decoders so that both agree byte for byte.
+// Little-endian encoding and decoding of the widths the compiled files use. Shared by the writers
+// and the decoders so that both agree byte for byte.
 #pragma once
 
 #include <bit>

@@ -53,10 +53,17 @@ namespace {
 void encode_tagged(byte_writer& w, const tagged_value& v) {
   w.i16(static_cast<std::int16_t>(v.kind));
   switch (v.kind) {
-    case value_kind::empty: break;
-    case value_kind::integer: w.i16(static_cast<std::int16_t>(v.value)); break;
-    case value_kind::long_: w.i32(static_cast<std::int32_t>(v.value)); break;
-    case value_kind::double_: w.f64(v.value); break;
+    case value_kind::empty:
+      break;
+    case value_kind::integer:
+      w.i16(static_cast<std::int16_t>(v.value));
+      break;
+    case value_kind::long_:
+      w.i32(static_cast<std::int32_t>(v.value));
+      break;
+    case value_kind::double_:
+      w.f64(v.value);
+      break;
   }
 }
 
@@ -67,18 +74,23 @@ std::string encode_geometry(const tracciato_t& tracciato) {
   w.reserve(tracciato.points() * 2 * 10);
   // Storage order: the first index runs fastest, so all first coordinates come first.
   for (int coordinate = 0; coordinate < 2; ++coordinate)
-    for (std::size_t m = 0; m < tracciato.points(); ++m) encode_tagged(w, tracciato.get(m, coordinate));
+    for (std::size_t m = 0; m < tracciato.points(); ++m)
+      encode_tagged(w, tracciato.get(m, coordinate));
   return w.take();
 }
 
-std::string geometry_file_name(const std::string& route) { return route + "_linea.dat"; }
+std::string geometry_file_name(const std::string& route) {
+  return route + "_linea.dat";
+}
 std::string scenario_file_name(const std::string& route, const std::string& train) {
   return route + "_" + train + ".sim";
 }
 std::string route_cell_file_name(const std::string& route, const std::string& train) {
   return route + "_" + train + ".dat";
 }
-std::string line_text_file_name(const std::string& route) { return route + "_linea.txt"; }
+std::string line_text_file_name(const std::string& route) {
+  return route + "_linea.txt";
+}
 std::string train_text_file_name(const std::string& route, const std::string& train) {
   return route + "_" + train + "-.txt";
 }
@@ -87,7 +99,8 @@ std::vector<output_file> compiled_files(const compilation& c) {
   std::vector<output_file> files;
   if (c.genera_linea != 0)
     files.push_back({geometry_file_name(c.nome_percorso), encode_geometry(c.tracciato)});
-  files.push_back({scenario_file_name(c.nome_percorso, c.nome_treno), encode_scenario(c.voci_generali)});
+  files.push_back(
+      {scenario_file_name(c.nome_percorso, c.nome_treno), encode_scenario(c.voci_generali)});
   files.push_back(
       {route_cell_file_name(c.nome_percorso, c.nome_treno), encode_route_cells(c.percorso)});
   return files;

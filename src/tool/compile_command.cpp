@@ -23,7 +23,10 @@ bool ends_with(const std::string& s, const std::string& tail) {
 // Collects what the run says, then prints it once in the requested form.
 struct report {
   report(const compile_options& o, std::ostream& out_stream, std::ostream& err_stream)
-      : options(o), names{o.line_path, o.train_path, "scenario"}, out(out_stream), err(err_stream) {}
+      : options(o),
+        names{o.line_path, o.train_path, "scenario"},
+        out(out_stream),
+        err(err_stream) {}
 
   compile_options options;
   source_names names;
@@ -65,7 +68,8 @@ std::optional<std::string> route_from_line_file(const std::string& path) {
   return name.substr(0, name.size() - tail.size());
 }
 
-std::optional<std::string> train_from_train_file(const std::string& path, const std::string& route) {
+std::optional<std::string> train_from_train_file(const std::string& path,
+                                                 const std::string& route) {
   const std::string name = base_name(path);
   const std::string head = route + "_";
   const std::string tail = "-.txt";
@@ -78,7 +82,8 @@ std::optional<std::string> train_from_train_file(const std::string& path, const 
 int run_compile(const compile_options& options, std::ostream& out, std::ostream& err) {
   report r(options, out, err);
 
-  std::optional<std::string> route = options.route ? options.route : route_from_line_file(options.line_path);
+  std::optional<std::string> route =
+      options.route ? options.route : route_from_line_file(options.line_path);
   if (!route) {
     r.fail("cannot tell the route name from \"" + options.line_path +
            "\" (expected <route>_linea.txt): give --route");

@@ -1,5 +1,5 @@
-// `scenario compile`: compiles a pair of data files given by their paths, with diagnostics for people
-// on one stream and, on request, one JSON document on the other.
+// `scenario compile`: compiles a pair of data files given by their paths, with diagnostics for
+// people on one stream and, on request, one JSON document on the other.
 #pragma once
 
 #include <optional>

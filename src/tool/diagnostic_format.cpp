@@ -8,9 +8,12 @@ namespace {
 
 const std::string* file_name(source_file f, const source_names& names) {
   switch (f) {
-    case source_file::line_description: return &names.line_description;
-    case source_file::train_scenario: return &names.train_scenario;
-    case source_file::none: return nullptr;
+    case source_file::line_description:
+      return &names.line_description;
+    case source_file::train_scenario:
+      return &names.train_scenario;
+    case source_file::none:
+      return nullptr;
   }
   return nullptr;
 }

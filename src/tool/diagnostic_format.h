@@ -1,9 +1,8 @@
 // Diagnostics as text for people and editors, and as JSON.
 #pragma once
 
-#include <string>
-
 #include <nlohmann/json.hpp>
+#include <string>
 
 #include "model/diagnostics.h"
 

@@ -10,13 +10,15 @@ int main(int argc, char** argv) {
 
   scenario::compile_options compile;
   CLI::App* cmd = app.add_subcommand("compile", "Compile a line description and a train scenario");
-  cmd->add_option("LINE", compile.line_path, "line description file (<route>_linea.txt)")->required();
+  cmd->add_option("LINE", compile.line_path, "line description file (<route>_linea.txt)")
+      ->required();
   cmd->add_option("TRAIN", compile.train_path, "train scenario file (<route>_<train>-.txt)")
       ->required();
   cmd->add_option("-o,--output", compile.output_dir, "directory for the compiled files");
   cmd->add_option("--route", compile.route, "route name, when the file names do not tell it");
   cmd->add_option("--train", compile.train, "train name, when the file names do not tell it");
-  cmd->add_flag("--no-geometry", compile.no_geometry, "do not build or write the line geometry file");
+  cmd->add_flag("--no-geometry", compile.no_geometry,
+                "do not build or write the line geometry file");
   cmd->add_flag("--force", compile.force, "write the compiled files even after a reader fault");
   cmd->add_flag("--json", compile.json, "print one JSON document on stdout");
 

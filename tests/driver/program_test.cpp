@@ -15,8 +15,12 @@ using testing::temp_dir;
 
 class recording_ui final : public user_interface {
  public:
-  void show_notice(std::string_view text) override { events.push_back("notice:" + std::string(text)); }
-  void message_box(std::string_view prompt) override { events.push_back("box:" + std::string(prompt)); }
+  void show_notice(std::string_view text) override {
+    events.push_back("notice:" + std::string(text));
+  }
+  void message_box(std::string_view prompt) override {
+    events.push_back("box:" + std::string(prompt));
+  }
   void warning(std::string_view text) override { events.push_back("warning:" + std::string(text)); }
   std::vector<std::string> events;
 };

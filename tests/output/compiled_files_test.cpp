@@ -27,9 +27,8 @@ TEST(RouteCellFile, OneCellIsFifteenLittleEndianBytes) {
   c.velocita_limite = 19;
   c.pendenza = 89;
   c.aderenza = 7;
-  EXPECT_EQ(encode_route_cells({c}),
-            bytes_of({0x01, 0x02, 0x01, 0xFE, 0xFF, 0x2C, 0x01, 0xFF, 0x7F, 0xA0, 0x51, 0x02, 0x13,
-                      0x59, 0x07}));
+  EXPECT_EQ(encode_route_cells({c}), bytes_of({0x01, 0x02, 0x01, 0xFE, 0xFF, 0x2C, 0x01, 0xFF, 0x7F,
+                                               0xA0, 0x51, 0x02, 0x13, 0x59, 0x07}));
 }
 
 TEST(RouteCellFile, BuiltInRouteLengthGives6821Cells) {
@@ -70,7 +69,7 @@ TEST(ScenarioFile, RecordWithNameFollowsTheNameLength) {
                       0xF4, 0x01, 0x00, 0x00,  // fine 500
                       0x00, 0x00, 0x00, 0x00,  // posizione
                       0x01,                    // ottetto0
-                      0x02, 0x00, 'A', 'b',    // name length and bytes
+                      0x02, 0x00, 'A',  'b',   // name length and bytes
                       0x03, 0x00, 0x01, 0x00, 0x02, 0x00, 0x01, 0x00, 0xFF, 0xFF,  // intero1..5
                       0x00, 0x01, 0x00, 0x05,                                      // ottetto1..4
                       0x12, 0x47, 0x01, 0x00}));                                   // orario
@@ -99,7 +98,7 @@ TEST(GeometryFile, TaggedValuesAllFirstCoordinatesThenAllSecond) {
                 0x03, 0x00, 0x70, 0x11, 0x01, 0x00,                          // (3, 0)
                 0x02, 0x00, 0x00, 0x00,                                      // (0, 1)
                 0x02, 0x00, 0x01, 0x00,                                      // (1, 1)
-                0x05, 0x00, 0, 0, 0, 0, 0, 0, 0, 0x40,                       // (2, 1)
+                0x05, 0x00, 0,    0,    0,    0,    0,    0,    0,    0x40,  // (2, 1)
                 0x00, 0x00,                                                  // (3, 1)
             }));
 }

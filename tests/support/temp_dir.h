@@ -1,12 +1,12 @@
 // A scratch directory for tests that touch files, removed with everything in it.
 #pragma once
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-
-#include <unistd.h>
 
 namespace scenario::testing {
 

@@ -85,8 +85,9 @@ TEST(ToolCompile, ReaderFaultNamesFileLineAndPositionAndWritesNothing) {
   o.train = "Treno 1";
   const run_result r = run(o);
   EXPECT_EQ(r.status, tool_reader_fault);
-  EXPECT_EQ(r.err, line + ":5: error: text board on a cell that already holds an object at 450 m"
-                          " [code 6]\n");
+  EXPECT_EQ(r.err, line +
+                       ":5: error: text board on a cell that already holds an object at 450 m"
+                       " [code 6]\n");
   EXPECT_EQ(dir.count(), 0u);
 }
 
@@ -157,7 +158,8 @@ TEST(ToolCompile, UsageAndFileErrors) {
 }
 
 int run_binary(const std::string& arguments) {
-  const std::string command = std::string(TEST_BIN_DIR) + "/scenario " + arguments + " >/dev/null 2>&1";
+  const std::string command =
+      std::string(TEST_BIN_DIR) + "/scenario " + arguments + " >/dev/null 2>&1";
   const int raw = std::system(command.c_str());
   return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 }
