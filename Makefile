@@ -3,9 +3,9 @@
 BUILD_DIR ?= build
 TEST_DIR ?= build-test
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-DEB_PACKAGES := cmake make g++ libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev
+DEB_PACKAGES := cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
 
-.PHONY: run test build deps format clean
+.PHONY: run test build bench deps format clean
 
 run: build
 	./$(BUILD_DIR)/bin/roma_pisa
@@ -19,6 +19,12 @@ test: deps
 	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSANITIZE=ON
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# Timings of a compile at the longest route; not part of the tests.
+bench: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF -DBUILD_BENCHMARKS=ON
+	cmake --build build-bench --target compile_benchmark -j $(JOBS)
+	./build-bench/bin/compile_benchmark
 
 deps:
 	@missing=""; \

@@ -25,7 +25,9 @@ class byte_writer {
 
  private:
   void put(std::uint64_t v, int n) {
-    for (int i = 0; i < n; ++i) out_.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    char little_endian[8];
+    for (int i = 0; i < n; ++i) little_endian[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    out_.append(little_endian, static_cast<std::size_t>(n));
   }
   std::string out_;
 };
