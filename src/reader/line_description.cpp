@@ -54,6 +54,7 @@ class line_reader {
 
   void gradient(long_t p, long_t g);
   void gradient_tail();
+  void fill_gradient(double until);
   next_step text_board(long_t p, const std::string& text);
 
   compilation& c_;
@@ -250,27 +251,25 @@ next_step line_reader::entry(const std::string& key) {
 // Each cell carries the gradient of the last entry starting at or before it, plus 100.
 void line_reader::gradient(long_t p, long_t g) {
   const double t = nearest(p / 50.0);
-  if (t > 0) {
-    const std::int64_t last = c_.upper_bound();
-    do {
-      if (cursore_pendenza_ > last) break;
-      c_.percorso[static_cast<std::size_t>(cursore_pendenza_)].pendenza =
-          low_byte(std::int64_t{pendenza_corrente_} + 100);
-      ++cursore_pendenza_;
-    } while (cursore_pendenza_ < t);
-  }
+  if (t > 0) fill_gradient(t);
   pendenza_corrente_ = g;
 }
 
 // The last three cells keep no gradient.
 void line_reader::gradient_tail() {
+  fill_gradient(c_.upper_bound() - 2);
+}
+
+// Writes the current gradient from the cursor up to `until`, the cursor's cell at least once,
+// never past the last cell.
+void line_reader::fill_gradient(double until) {
   const std::int64_t last = c_.upper_bound();
   do {
     if (cursore_pendenza_ > last) break;
     c_.percorso[static_cast<std::size_t>(cursore_pendenza_)].pendenza =
         low_byte(std::int64_t{pendenza_corrente_} + 100);
     ++cursore_pendenza_;
-  } while (cursore_pendenza_ < last - 2);
+  } while (cursore_pendenza_ < until);
 }
 
 next_step line_reader::text_board(long_t p, const std::string& text) {
