@@ -1,5 +1,7 @@
 #include "driver/pipeline.h"
 
+#include <algorithm>
+
 #include "checks/identity.h"
 #include "checks/spacing.h"
 
@@ -15,14 +17,10 @@ compile_outcome memorizza_percorso(compilation& c, long_t j, const data_files& f
 
   compile_outcome outcome;
   outcome.reader_code = c.codice_errore;
-  if (outcome.reader_code != 0) {
-    for (auto it = c.diagnostics.rbegin(); it != c.diagnostics.rend(); ++it) {
-      if (it->sev == severity::error) {
-        outcome.reader_position = it->position;
-        break;
-      }
-    }
-  }
+  // posizione_errore counts as set once any fault of the reading has given it a value.
+  const bool position_set = std::any_of(c.diagnostics.begin(), c.diagnostics.end(),
+                                        [](const diagnostic& d) { return d.position.has_value(); });
+  if (outcome.reader_code != 0 && position_set) outcome.reader_position = c.posizione_errore;
   // Cell 1 carries the identity code, so a model without it cannot be completed.
   if (c.percorso.size() < 2) {
     outcome.cells_sized = false;

@@ -11,7 +11,7 @@ namespace scenario {
 
 struct compile_outcome {
   long_t reader_code = 0;                 // code left by the reader, 0 when it read cleanly
-  std::optional<long_t> reader_position;  // its position, when the fault has one
+  std::optional<long_t> reader_position;  // posizione_errore, when a fault has set it
   bool cells_sized = true;                // false when the reading stopped before sizing the cells
   long_t guard_code = 0;                  // 1250 / 1251 when a guard check failed
 };

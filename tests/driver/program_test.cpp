@@ -94,6 +94,33 @@ TEST(CompileDirectory, ReaderFaultIsShownAndNothingIsWritten) {
   EXPECT_FALSE(dir.exists(train_file));
 }
 
+TEST(CompileDirectory, ReaderFaultPromptCarriesTheLastPosition) {
+  struct fault_case {
+    std::string line, train, prompt;
+  };
+  const std::string clash =
+      "[generale]\r\nlunghezza percorso,    1000\r\n[indicazioni]\r\n"
+      "cartello_indicatore,  450,   (Zona)\r\ncartello_indicatore,  450,   (Cod)\r\n[fine]\r\n";
+  // A board past the route's cells: 15 at 7950, then the first signal stops the train reading.
+  const std::string beyond =
+      "[generale]\r\nlunghezza percorso,    1000\r\n[indicazioni]\r\n"
+      "cartello_indicatore,  7950,   (Zona)\r\n[fine]\r\n";
+  const std::string signal_at_2000 =
+      "[generale]\r\nsegnale,    2000,   2, 3, 1,  1, 0,    2,  2,1,1, 160\r\n[fine]\r\n";
+  const fault_case cases[] = {
+      {clash, small_train, "box: Errore n. 6 - posizione 450"},
+      {beyond, small_train, "box: Errore n. 15 - posizione 7950"},
+      {beyond, signal_at_2000, "box: Errore n. 15 - posizione 2000"},
+  };
+  for (const fault_case& f : cases) {
+    temp_dir dir;
+    write_data(dir, f.line, f.train);
+    recording_ui ui;
+    EXPECT_EQ(compile_directory(ui, dir.path(), route, train, 1), 1);
+    EXPECT_EQ(ui.events, std::vector<std::string>{f.prompt});
+  }
+}
+
 TEST(CompileDirectory, MissingLineFileIsReported) {
   temp_dir dir;
   dir.write(train_file, small_train);
