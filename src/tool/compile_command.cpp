@@ -96,6 +96,11 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
            "_<train>-.txt): give --train");
     return r.finish(tool_usage_or_file_error, nullptr);
   }
+  // A name is stored with an Integer length in the scenario file.
+  if (route->size() > 32767 || train->size() > 32767) {
+    r.fail("a route or train name longer than 32767 bytes cannot be stored");
+    return r.finish(tool_usage_or_file_error, nullptr);
+  }
 
   data_files files;
   try {

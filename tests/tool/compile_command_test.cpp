@@ -150,6 +150,12 @@ TEST(ToolCompile, UsageAndFileErrors) {
   EXPECT_EQ(r.status, tool_usage_or_file_error);
   EXPECT_NE(r.err.find("--route"), std::string::npos) << r.err;
 
+  compile_options too_long = options_into(dir);
+  too_long.train = std::string(32768, 't');
+  r = run(too_long);
+  EXPECT_EQ(r.status, tool_usage_or_file_error);
+  EXPECT_EQ(dir.count(), 0u);
+
   compile_options o = options_into(dir);
   o.output_dir = dir.file("missing-dir");
   r = run(o);
