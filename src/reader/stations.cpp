@@ -19,6 +19,10 @@ long_t as_long(std::int64_t v) {
 
 }  // namespace
 
+long_t station_time(long_t hours, long_t minutes, long_t seconds) {
+  return as_long(std::int64_t{hours} * 3600 + std::int64_t{minutes} * 60 + seconds);
+}
+
 station_flow station_position(compilation& c, long_t k, long_t posizione, int line) {
   c.voci_generali[k].posizione = posizione;
   // 800 m of room after the position, for the area and its end cell.
@@ -56,7 +60,7 @@ station_flow station_finish(compilation& c, long_t& k, const station_entry& e,
   r.intero4 = e.intero4;
   r.intero5 = e.intero5;
   r.ottetto2 = e.ottetto2;
-  r.orario = as_long(std::int64_t{e.hours} * 3600 + std::int64_t{e.minutes} * 60 + e.seconds);
+  r.orario = station_time(e.hours, e.minutes, e.seconds);
   r.nome = e.nome;
 
   const std::int64_t p = e.posizione;

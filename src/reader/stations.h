@@ -36,6 +36,10 @@ struct station_entry {
   std::string nome;
 };
 
+// Seconds after midnight, computed exactly; a time that does not fit a Long throws
+// reading_failure.
+long_t station_time(long_t hours, long_t minutes, long_t seconds);
+
 // The step runs in three stages, in the order the entry's values are read, so that a refusal comes
 // before the values after the faulty one are read. Each stage records its fault against the train
 // scenario at `line`.

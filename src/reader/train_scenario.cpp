@@ -221,33 +221,37 @@ class train_reader {
   }
 
   // The values are read stage by stage, so that a refused position or length stops the reading
-  // before the rest of the entry is read.
+  // before the rest of the entry is read. Each value goes into the record as soon as it is read,
+  // so a value that cannot be read leaves the ones before it stored.
   flow stazione() {
+    voce_generale& r = c_.voci_generali[k_];
     station_entry e;
     e.posizione = fields_.read_long();
     const int line = fields_.line();
     if (flow f = from_station(station_position(c_, k_, e.posizione, line)); f != flow::go_on)
       return f;
-    e.tipo = fields_.read_byte();
+    r.tipo = e.tipo = fields_.read_byte();
     e.length = fields_.read_long();
     if (flow f =
             from_station(station_length(c_, k_, e.posizione, e.tipo, e.length, fields_.line()));
         f != flow::go_on)
       return f;
-    e.ottetto0 = fields_.read_byte();
-    e.ottetto4 = fields_.read_byte();
-    e.ottetto3 = fields_.read_byte();
-    e.intero1 = fields_.read_integer();
-    e.intero2 = fields_.read_integer();
-    e.ottetto1 = fields_.read_byte();
-    e.intero3 = fields_.read_integer();
-    e.intero4 = fields_.read_integer();
-    e.intero5 = fields_.read_integer();
-    e.ottetto2 = fields_.read_byte();
+    r.ottetto0 = e.ottetto0 = fields_.read_byte();
+    r.ottetto4 = e.ottetto4 = fields_.read_byte();
+    r.ottetto3 = e.ottetto3 = fields_.read_byte();
+    r.intero1 = e.intero1 = fields_.read_integer();
+    r.intero2 = e.intero2 = fields_.read_integer();
+    r.ottetto1 = e.ottetto1 = fields_.read_byte();
+    r.intero3 = e.intero3 = fields_.read_integer();
+    r.intero4 = e.intero4 = fields_.read_integer();
+    r.intero5 = e.intero5 = fields_.read_integer();
+    r.ottetto2 = e.ottetto2 = fields_.read_byte();
     e.hours = fields_.read_long();
     e.minutes = fields_.read_long();
     e.seconds = fields_.read_long();
-    e.nome = fields_.read_text();
+    // A time that does not fit fails here, before the name is read.
+    r.orario = station_time(e.hours, e.minutes, e.seconds);
+    r.nome = e.nome = fields_.read_text();
     return from_station(station_finish(c_, k_, e, indice_cartello_, line));
   }
 

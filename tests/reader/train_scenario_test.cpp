@@ -412,6 +412,31 @@ TEST_F(TrainScenarioTest, StationRefusals) {
   EXPECT_EQ(d.codice_errore, 10);
 }
 
+TEST_F(TrainScenarioTest, StationValuesLandInTheRecordAsTheyAreRead) {
+  // A value that cannot be read stops the reading; the ones read before it are stored already.
+  EXPECT_THROW(read(lines({"[generale]", "stazione, 1000, 22, 3x0", "[fine]"})), reading_failure);
+  EXPECT_EQ(c.voci_generali[1].posizione, 1000);
+  EXPECT_EQ(c.voci_generali[1].tipo, 22);
+
+  compilation d;
+  d.percorso.assign(101, cella{});
+  const std::string text =
+      lines({"[generale]", "stazione, 1000, 22, 300, 7, 5, 1, 2, 3, 4, 5, 6, 70000", "[fine]"});
+  field_reader fields(text);
+  EXPECT_THROW(read_train_scenario(d, fields, 80), reading_failure);
+  const voce_generale& r = d.voci_generali[1];
+  EXPECT_EQ(r.ottetto0, 7);
+  EXPECT_EQ(r.ottetto4, 5);  // not yet forced to 0
+  EXPECT_EQ(r.ottetto3, 1);
+  EXPECT_EQ(r.intero1, 2);
+  EXPECT_EQ(r.intero2, 3);
+  EXPECT_EQ(r.ottetto1, 4);
+  EXPECT_EQ(r.intero3, 5);
+  EXPECT_EQ(r.intero4, 6);
+  EXPECT_EQ(r.intero5, 0);
+  EXPECT_EQ(r.fine, 0);
+}
+
 // Both files through the whole reader.
 class WholeReaderTest : public ::testing::Test {
  protected:
@@ -485,6 +510,11 @@ TEST_F(WholeReaderTest, FailuresOfTheTrainReadingCarryItsLine) {
       {"file ends inside an entry", lines({"[generale]", "segnale, 1050, 2, 3"}), 2},
       {"time beyond a Long",
        lines({"[generale]", "stazione, 2000, 22, 300, 0,0,0, 0,0,0, 0,0,0, 0, 600000,0,0, X",
+              "[fine]"}),
+       2},
+      // The time is checked before the name is read.
+      {"time beyond a Long, name on the next line",
+       lines({"[generale]", "stazione, 2000, 22, 300, 0,0,0, 0,0,0, 0,0,0, 0, 600000,0,0", "X",
               "[fine]"}),
        2},
   };
