@@ -18,9 +18,9 @@ class user_interface {
   virtual void warning(std::string_view text) = 0;
 };
 
-inline constexpr long_t exit_ok = 0;
-inline constexpr long_t exit_error_message = 1;
-inline constexpr long_t exit_file_error = 2;
+inline constexpr int exit_ok = 0;
+inline constexpr int exit_error_message = 1;
+inline constexpr int exit_file_error = 2;
 
 // Compiles the data files found in `directory` (then deletes them) and writes the compiled files
 // there. Returns the exit status; a file that cannot be written throws file_error.

@@ -27,7 +27,6 @@ class tracciato_t {
  public:
   // Re-creates the plan with points 0 .. last_point, every element empty.
   void resize(std::size_t last_point);
-  void clear() { resize_elements(0); }
 
   bool empty() const { return kinds_.empty(); }
   std::size_t points() const { return kinds_.size() / 2; }  // N + 1

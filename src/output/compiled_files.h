@@ -9,7 +9,6 @@
 namespace scenario {
 
 inline constexpr std::size_t cell_record_size = 15;
-inline constexpr std::size_t general_record_size = 34;  // plus the length of the name
 
 std::string encode_route_cells(const std::vector<cella>& percorso);
 std::string encode_scenario(const tabella_voci& voci);
