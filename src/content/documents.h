@@ -31,6 +31,10 @@ struct text_document {
   std::string bytes() const;
 };
 
+// The route and the train that this build carries.
+inline constexpr const char* built_in_route = "Roma_Pisa";
+inline constexpr const char* built_in_train = "EXPR 368";
+
 // The five tables, one per document.
 const line_table& dati_linea();          // line description (the route)
 const line_table& dati_treno();          // train scenario

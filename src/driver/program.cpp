@@ -7,13 +7,6 @@
 
 namespace scenario {
 
-namespace {
-
-const char* const built_in_route = "Roma_Pisa";
-const char* const built_in_train = "EXPR 368";
-
-}  // namespace
-
 int compile_directory(user_interface& ui, const std::string& directory, const std::string& route,
                       const std::string& train, long_t j) {
   compilation c;

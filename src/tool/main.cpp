@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "tool/compile_command.h"
+#include "tool/export_command.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"Compiles train-driving scenarios from their line description and train files."};
@@ -22,11 +23,18 @@ int main(int argc, char** argv) {
   cmd->add_flag("--force", compile.force, "write the compiled files even after a reader fault");
   cmd->add_flag("--json", compile.json, "print one JSON document on stdout");
 
+  scenario::export_options export_opts;
+  CLI::App* export_cmd = app.add_subcommand(
+      "export", "Write the built-in data files and documents, to start a new scenario from them");
+  export_cmd->add_option("-o,--output", export_opts.output_dir, "directory for the text files");
+  export_cmd->add_flag("--force", export_opts.force, "replace files that already exist");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? 0 : scenario::tool_usage_or_file_error;
   }
   if (cmd->parsed()) return scenario::run_compile(compile, std::cout, std::cerr);
+  if (export_cmd->parsed()) return scenario::run_export(export_opts, std::cout, std::cerr);
   return scenario::tool_usage_or_file_error;
 }

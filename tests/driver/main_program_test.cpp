@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "support/temp_dir.h"
 
@@ -29,29 +31,39 @@ program_run run_copy_in(const temp_dir& dir) {
   return r;
 }
 
-void write_small_data(const temp_dir& dir) {
-  dir.write(
-      "Roma_Pisa_linea.txt",
-      "[generale]\r\nlunghezza percorso,    1000\r\n[curve]\r\ncurvas2,  100,  50\r\n[fine]\r\n");
-  dir.write("Roma_Pisa_EXPR 368-.txt", "[generale]\r\nsabbia,    200\r\n[fine]\r\n");
-}
+// What a run leaves: the three compiled files and the three documents; the data files are gone.
+const char* const left_by_a_run[] = {
+    "Roma_Pisa_linea.dat",
+    "Roma_Pisa_EXPR 368.sim",
+    "Roma_Pisa_EXPR 368.dat",
+    "Roma_Pisa_EXPR 368_note.txt",
+    "Roma_Pisa_EXPR 368_rallentamenti.txt",
+    "Roma_Pisa_EXPR 368_scheda_treno.txt",
+};
 
-TEST(MainProgram, CompilesTheDataFilesNextToItself) {
+TEST(MainProgram, CompilesItsBuiltInScenarioNextToItself) {
   temp_dir dir;
-  write_small_data(dir);
-  const program_run r = run_copy_in(dir);
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.err.substr(0, 10), "Attendere\n");
-  EXPECT_TRUE(dir.exists("Roma_Pisa_linea.dat"));
-  EXPECT_TRUE(dir.exists("Roma_Pisa_EXPR 368.sim"));
-  EXPECT_TRUE(dir.exists("Roma_Pisa_EXPR 368.dat"));
-  EXPECT_FALSE(dir.exists("Roma_Pisa_linea.txt"));
-  EXPECT_FALSE(dir.exists("Roma_Pisa_EXPR 368-.txt"));
+  const program_run first = run_copy_in(dir);
+  EXPECT_EQ(first.status, 0) << first.err;
+  EXPECT_EQ(first.err, "Attendere\n");
+  EXPECT_EQ(dir.count(), 7u);  // the program and what it left
+  std::vector<std::string> before;
+  for (const char* name : left_by_a_run) {
+    ASSERT_TRUE(dir.exists(name)) << name;
+    before.push_back(dir.read(name));
+  }
+  EXPECT_EQ(before[2].size(), 102315u);
+
+  // A second run replaces every file with the same bytes.
+  const program_run second = run_copy_in(dir);
+  EXPECT_EQ(second.status, 0) << second.err;
+  EXPECT_EQ(dir.count(), 7u);
+  for (std::size_t i = 0; i < before.size(); ++i)
+    EXPECT_EQ(dir.read(left_by_a_run[i]), before[i]) << left_by_a_run[i];
 }
 
 TEST(MainProgram, FileThatCannotBeWrittenEndsWithStatus2AndItsName) {
   temp_dir dir;
-  write_small_data(dir);
   std::filesystem::create_directory(dir.file("Roma_Pisa_EXPR 368.dat"));
   const program_run r = run_copy_in(dir);
   EXPECT_EQ(r.status, 2);

@@ -1,0 +1,45 @@
+#include "tool/export_command.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "content/documents.h"
+#include "driver/files.h"
+#include "tool/compile_command.h"
+
+namespace scenario {
+
+int run_export(const export_options& options, std::ostream& out, std::ostream& err) {
+  const std::vector<text_document> documents = built_in_documents(built_in_route, built_in_train);
+
+  std::error_code ec;
+  std::filesystem::create_directories(options.output_dir, ec);
+  if (ec) {
+    err << "scenario: error: cannot create the directory \"" << options.output_dir
+        << "\": " << ec.message() << '\n';
+    return tool_usage_or_file_error;
+  }
+  if (!options.force) {
+    for (const text_document& doc : documents) {
+      const std::string path = join_path(options.output_dir, doc.file_name);
+      if (std::filesystem::exists(std::filesystem::symlink_status(path))) {
+        err << "scenario: error: \"" << path
+            << "\" already exists; nothing was written (give --force to replace it)\n";
+        return tool_usage_or_file_error;
+      }
+    }
+  }
+  try {
+    for (const text_document& doc : documents) {
+      const std::string path = join_path(options.output_dir, doc.file_name);
+      replace_file(path, doc.bytes());
+      out << path << '\n';
+    }
+  } catch (const file_error& e) {
+    err << "scenario: error: " << e.what() << '\n';
+    return tool_usage_or_file_error;
+  }
+  return tool_ok;
+}
+
+}  // namespace scenario
