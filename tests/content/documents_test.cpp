@@ -250,51 +250,18 @@ lines names_in_travel_order(const lines& card) {
 }
 
 TEST_F(TimetableCard, ListsEveryStationInOrderOfTravel) {
-  const lines stations = {"Roma Termini",
-                          "Roma Tuscolana",
-                          "Roma Ostiense",
-                          "Roma Trastevere",
-                          "Roma S. Pietro",
-                          "Roma Aurelia",
-                          "Maccarese-Fregene",
-                          "Torre in Pietra-Palid.",
-                          "Palo Laziale",
-                          "Cerveteri-Ladispoli",
-                          "Marina di Cerveteri",
-                          "S.Severa",
-                          "S.Marinella",
-                          "Civitavecchia",
-                          "Tarquinia",
-                          "Montalto di Castro",
-                          "Chiarone",
-                          "Capalbio",
-                          "Orbetello",
-                          "Albinia",
-                          "Talamone",
-                          "Alberese",
-                          "Grosseto",
-                          "Montepescali",
-                          "Giuncarico",
-                          "Gavorrano",
-                          "Scarlino",
-                          "Follonica",
-                          "Vignale Riotorto",
-                          "Campiglia Marittima",
-                          "San Vincenzo",
-                          "Castagneto Carducci",
-                          "Bolgheri",
-                          "Bibbona",
-                          "Cecina",
-                          "Vada",
-                          "Rosignano",
-                          "Castiglioncello",
-                          "Quercianella",
-                          "Antignano",
-                          "Ardenza",
-                          "Livorno C.le",
-                          "Livorno Calambrone",
-                          "Tombolo",
-                          "Pisa C.le"};
+  // clang-format off
+  const lines stations = {
+      "Roma Termini", "Roma Tuscolana", "Roma Ostiense", "Roma Trastevere", "Roma S. Pietro",
+      "Roma Aurelia", "Maccarese-Fregene", "Torre in Pietra-Palid.", "Palo Laziale",
+      "Cerveteri-Ladispoli", "Marina di Cerveteri", "S.Severa", "S.Marinella", "Civitavecchia",
+      "Tarquinia", "Montalto di Castro", "Chiarone", "Capalbio", "Orbetello", "Albinia",
+      "Talamone", "Alberese", "Grosseto", "Montepescali", "Giuncarico", "Gavorrano", "Scarlino",
+      "Follonica", "Vignale Riotorto", "Campiglia Marittima", "San Vincenzo",
+      "Castagneto Carducci", "Bolgheri", "Bibbona", "Cecina", "Vada", "Rosignano",
+      "Castiglioncello", "Quercianella", "Antignano", "Ardenza", "Livorno C.le",
+      "Livorno Calambrone", "Tombolo", "Pisa C.le"};
+  // clang-format on
   ASSERT_EQ(card.size(), 200u);
   const lines names = names_in_travel_order(card);
   auto at = names.begin();
@@ -303,6 +270,28 @@ TEST_F(TimetableCard, ListsEveryStationInOrderOfTravel) {
     ASSERT_NE(at, names.end()) << station << " missing or out of order";
   }
   EXPECT_EQ(names.back(), "Pisa C.le");
+}
+
+// Kilometre progressives rise down the card; they fall back only after a row that marks the
+// change-over to another count with "/".
+TEST_F(TimetableCard, ProgressivesRiseExceptWhereTheCountChangesOver) {
+  ASSERT_EQ(card.size(), 200u);
+  double previous = -1;
+  bool change_over = false;
+  for (const table_span& t : tables)
+    for (std::size_t n = t.first_row; n <= t.bottom; ++n) {
+      std::string cell = line(card, n).substr(14, 9);
+      std::replace(cell.begin(), cell.end(), '_', ' ');
+      if (cell.find_first_of("0123456789") == std::string::npos ||
+          cell.find('(') != std::string::npos)
+        continue;
+      const double km = std::stod(cell);
+      if (!change_over) {
+        EXPECT_GE(km, previous) << "line " << n;
+      }
+      previous = km;
+      change_over = cell.back() == '/';
+    }
 }
 
 bool digit(char c) {
