@@ -89,6 +89,10 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
            "\" (expected <route>_linea.txt): give --route");
     return r.finish(tool_usage_or_file_error, nullptr);
   }
+  if (std::optional<std::string> fault = name_fault("route", *route)) {
+    r.fail(*fault);
+    return r.finish(tool_usage_or_file_error, nullptr);
+  }
   std::optional<std::string> train =
       options.train ? options.train : train_from_train_file(options.train_path, *route);
   if (!train) {
@@ -96,9 +100,8 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
            "_<train>-.txt): give --train");
     return r.finish(tool_usage_or_file_error, nullptr);
   }
-  // A name is stored with an Integer length in the scenario file.
-  if (route->size() > 32767 || train->size() > 32767) {
-    r.fail("a route or train name longer than 32767 bytes cannot be stored");
+  if (std::optional<std::string> fault = name_fault("train", *train)) {
+    r.fail(*fault);
     return r.finish(tool_usage_or_file_error, nullptr);
   }
 

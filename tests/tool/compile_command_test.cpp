@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
 
 #include "support/temp_dir.h"
@@ -154,6 +155,7 @@ TEST(ToolCompile, UsageAndFileErrors) {
   too_long.train = std::string(32768, 't');
   r = run(too_long);
   EXPECT_EQ(r.status, tool_usage_or_file_error);
+  EXPECT_NE(r.err.find("32768 bytes long"), std::string::npos) << r.err.substr(0, 200);
   EXPECT_EQ(dir.count(), 0u);
 
   compile_options o = options_into(dir);
@@ -161,6 +163,37 @@ TEST(ToolCompile, UsageAndFileErrors) {
   r = run(o);
   EXPECT_EQ(r.status, tool_usage_or_file_error);
   EXPECT_NE(r.err.find("missing-dir"), std::string::npos) << r.err;
+}
+
+TEST(ToolCompile, NamesThatWouldLeaveTheOutputFolderAreRefused) {
+  struct name_case {
+    std::optional<std::string> route;
+    std::optional<std::string> train;
+    std::string why;
+  };
+  const name_case cases[] = {
+      {"../x", std::nullopt, "the route name \"../x\" holds \"/\""},
+      {std::nullopt, "a/b", "the train name \"a/b\" holds \"/\""},
+      {std::nullopt, "/", "the train name \"/\" holds \"/\""},
+      {".", "Treno 1", "the route name \".\" names a folder"},
+      {std::nullopt, "..", "the train name \"..\" names a folder"},
+  };
+  for (const name_case& c : cases) {
+    temp_dir parent;
+    std::filesystem::create_directory(parent.file("out"));
+    compile_options o = options_into(parent);
+    o.output_dir = parent.file("out");
+    o.route = c.route;
+    o.train = c.train;
+    o.json = true;
+    const run_result r = run(o);
+    EXPECT_EQ(r.status, tool_usage_or_file_error) << c.why;
+    EXPECT_NE(r.err.find(c.why), std::string::npos) << r.err;
+    const nlohmann::json doc = nlohmann::json::parse(r.out);
+    EXPECT_NE(doc["error"].get<std::string>().find(c.why), std::string::npos) << r.out;
+    EXPECT_EQ(parent.count(), 1u) << c.why;  // only the output folder, and it stays empty
+    EXPECT_TRUE(std::filesystem::is_empty(parent.file("out"))) << c.why;
+  }
 }
 
 int run_binary(const std::string& arguments) {
