@@ -6,6 +6,7 @@
 #include "driver/pipeline.h"
 #include "output/compiled_files.h"
 #include "tool/diagnostic_format.h"
+#include "tool/json_output.h"
 
 namespace scenario {
 
@@ -52,8 +53,8 @@ struct report {
       doc["diagnostics"] = diagnostics;
       doc["files"] = files;
       doc["exit_status"] = status;
-      if (!failure.empty()) doc["error"] = failure;
-      out << doc.dump(2) << '\n';
+      if (!failure.empty()) doc["error"] = json_text(failure);
+      out << json_document(doc);
     }
     return status;
   }
@@ -137,7 +138,7 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
     for (const output_file& f : compiled_files(c)) {
       const std::string path = join_path(options.output_dir, f.name);
       replace_file(path, f.bytes);
-      r.files.push_back(path);
+      r.files.push_back(json_text(path));
     }
   } catch (const file_error& e) {
     r.fail(e.what());
