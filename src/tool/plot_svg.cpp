@@ -139,6 +139,9 @@ class plot_writer {
     if (in.voci && (*in.voci)[voce::treno_e_percorso].fine > 0)
       route_length_ = (*in.voci)[voce::treno_e_percorso].fine;
     stations_ = stations_of(in.voci);
+    // The reader leaves the last three cells' line properties unwritten (0, so a gradient of
+    // -100); they would only squash the scales.
+    written_.assign(cells_.begin(), cells_.end() - static_cast<long>(cells_.size() > 3 ? 3 : 0));
   }
 
   std::string render() {
@@ -247,14 +250,27 @@ class plot_writer {
     for (const placed& d : dots) {
       const double w = text_width(d.s->name), h = 11;
       // Right, left, above, below, then the diagonals.
-      const double cand[8][2] = {{8, 4},  {-8 - w, 4},  {-w / 2, -8}, {-w / 2, 16},
-                                 {7, -6}, {-7 - w, -6}, {7, 14},      {-7 - w, 14}};
+      std::vector<std::pair<double, double>> cand = {{8, 4},       {-8 - w, 4}, {-w / 2, -8},
+                                                     {-w / 2, 16}, {7, -6},     {-7 - w, -6},
+                                                     {7, 14},      {-7 - w, 14}};
+      // In a crowd, further out to either side, joined to the dot by a leader line.
+      for (double dx : {30.0, 55.0, 80.0, 110.0})
+        for (double dy : {4.0, -8.0, 16.0, -20.0, 28.0}) {
+          cand.push_back({dx, dy});
+          cand.push_back({-dx - w, dy});
+        }
       for (const auto& c : cand) {
-        const box b{d.x + c[0], d.y + c[1] - h + 2, d.x + c[0] + w, d.y + c[1] + 2};
+        const box b{d.x + c.first, d.y + c.second - h + 2, d.x + c.first + w, d.y + c.second + 2};
         if (b.x0 < box_x0 || b.x1 > box_x1 || b.y0 < box_y0 || b.y1 > box_y1 || !labels.free(b))
           continue;
         labels.taken.push_back(b);
-        body_ << "<text x=\"" << num(b.x0) << "\" y=\"" << num(d.y + c[1]) << "\" fill=\""
+        if (c.first >= 30 || c.first + w <= -30) {
+          const double lx = c.first > 0 ? b.x0 - 2 : b.x1 + 2;
+          body_ << "<line x1=\"" << num(d.x) << "\" y1=\"" << num(d.y) << "\" x2=\"" << num(lx)
+                << "\" y2=\"" << num(d.y + c.second - 3)
+                << "\" stroke=\"#999\" stroke-width=\"0.7\"/>";
+        }
+        body_ << "<text x=\"" << num(b.x0) << "\" y=\"" << num(d.y + c.second) << "\" fill=\""
               << colour_station << "\">" << esc(d.s->name) << title(station_title(*d.s))
               << "</text>\n";
         break;
@@ -284,7 +300,8 @@ class plot_writer {
             << colour_signal << "\">" << title("start of the route (0 m)") << "</circle>\n";
 
     // Scale bar, bottom left.
-    const double bar_m = nice_step((box_x1 - box_x0) / 6 / scale);
+    double bar_m = nice_step(std::max(span_x, span_y) / 5);
+    if (bar_m * scale > 260) bar_m /= 2;
     const double bar_px = bar_m * scale;
     const double bx = box_x0 + 16, by = box_y1 - 16;
     for (int i = 0; i < 4; ++i)
@@ -340,7 +357,8 @@ class plot_writer {
     const double stations_top = axis_y + 6, stations_h = stations_.empty() ? 30 : 74;
     const double speed_top = stations_top + stations_h + 8, speed_h = 170;
     const double objects_top = speed_top + speed_h + 10, row_h = 22;
-    const double gradient_top = objects_top + 5 * row_h + 10, gradient_h = 120;
+    const double gradient_top = objects_top + static_cast<int>(object_rows) * row_h + 10,
+                 gradient_h = 120;
     const double bottom = gradient_top + gradient_h;
 
     // Kilometre axis with a grid across all lanes, at the top and the bottom.
@@ -428,7 +446,7 @@ class plot_writer {
   void draw_speed(double top, double h, double x0, double x1) {
     lane_label(top + 14, "Speed", "km/h");
     int max_speed = 0;
-    for (const cella& c : cells_) max_speed = std::max(max_speed, speed_kmh(c.velocita_limite));
+    for (const cella& c : written_) max_speed = std::max(max_speed, speed_kmh(c.velocita_limite));
     for (const cella& c : cells_)
       if (c.tipo == tipo_cella::inizio_rallentamento || c.tipo == tipo_cella::avviso_rallentamento)
         max_speed = std::max<int>(max_speed, c.valore1);
@@ -443,7 +461,7 @@ class plot_writer {
             << "</text>\n";
     }
     // Line speed limit as a step line; its values where there is room.
-    const std::vector<value_run> runs = runs_of(cells_, &cella::velocita_limite);
+    const std::vector<value_run> runs = runs_of(written_, &cella::velocita_limite);
     body_ << "<path fill=\"none\" stroke=\"" << colour_speed << "\" stroke-width=\"1.8\" d=\"";
     for (std::size_t r = 0; r < runs.size(); ++r) {
       const double v = speed_kmh(static_cast<byte_t>(runs[r].value));
@@ -524,66 +542,72 @@ class plot_writer {
     }
   }
 
+  // Rows of the objects lane, top to bottom.
+  enum object_row {
+    row_signals,
+    row_cuts,
+    row_speed_boards,
+    row_text_boards,
+    row_scenery,
+    row_adhesion,
+    object_rows
+  };
+
   void draw_objects(double top, double row_h, double x0, double x1) {
-    const char* rows[5][2] = {{"Signals", ""},
-                              {"Code cuts", "270 / 180"},
-                              {"Boards", "speed, text"},
-                              {"Scenery", "mountains"},
-                              {"Adhesion", ""}};
-    for (int r = 0; r < 5; ++r) {
+    const char* names[object_rows] = {"Signals",     "Code cuts", "Speed boards",
+                                      "Text boards", "Scenery",   "Adhesion"};
+    for (int r = 0; r < object_rows; ++r) {
       const double y = top + r * row_h;
       body_ << "<line x1=\"" << num(x0) << "\" y1=\"" << num(y + row_h) << "\" x2=\"" << num(x1)
-            << "\" y2=\"" << num(y + row_h) << "\" class=\"grid\"/>";
-      body_ << "<text x=\"12\" y=\"" << num(y + 15) << "\" class=\"lane\">" << rows[r][0]
-            << "</text>";
-      if (*rows[r][1])
-        body_ << "<text x=\"" << num(x0 - 4) << "\" y=\"" << num(y + 15)
-              << "\" class=\"small\" text-anchor=\"end\">" << rows[r][1] << "</text>";
-      body_ << "\n";
+            << "\" y2=\"" << num(y + row_h) << "\" class=\"grid\"/><text x=\"12\" y=\""
+            << num(y + 15) << "\" class=\"lane\">" << names[r] << "</text>\n";
     }
+    auto row = [&](object_row r) { return top + static_cast<int>(r) * row_h; };
+    // Thin shapes: in dense stretches (a signal every kilometre on a 300 km route is 4 px apart)
+    // they stay apart where round marks would merge into a band.
     for (std::size_t i = 0; i < cells_.size(); ++i) {
       const cella& c = cells_[i];
       const double x = cell_x(i);
       switch (c.tipo) {
         case tipo_cella::segnale: {
-          const double y = top + 3;
+          const double y = row(row_signals);
           mark_open(i, "signal");
-          body_ << "<line x1=\"" << num(x) << "\" y1=\"" << num(y + 6) << "\" x2=\"" << num(x)
-                << "\" y2=\"" << num(y + 17) << "\" stroke=\"" << colour_signal
-                << "\" stroke-width=\"1.4\"/><circle cx=\"" << num(x) << "\" cy=\"" << num(y + 4)
-                << "\" r=\"3\" fill=\"" << colour_signal << "\"/>";
+          body_ << "<line x1=\"" << num(x) << "\" y1=\"" << num(y + 4) << "\" x2=\"" << num(x)
+                << "\" y2=\"" << num(y + 19) << "\" stroke=\"" << colour_signal
+                << "\" stroke-width=\"1.3\"/><circle cx=\"" << num(x) << "\" cy=\"" << num(y + 5)
+                << "\" r=\"2.2\" fill=\"" << colour_signal << "\"/>";
           mark_close(i);
           break;
         }
         case tipo_cella::abbattimento:
         case tipo_cella::abbattimento_nullo: {
-          const double y = top + row_h + 11;
+          const double y = row(row_cuts);
           const bool marker = c.tipo == tipo_cella::abbattimento && c.valore1 == 180;
-          // Markers of the spacing pass hang lower and hollow, so both kinds show where they
-          // crowd.
-          const double cy = marker ? y + 4 : y - 3;
           mark_open(i, "code-cut");
-          body_ << "<path d=\"M" << num(x) << "," << num(cy - 4) << " l4,4 l-4,4 l-4,-4 z\" fill=\""
-                << (marker ? "white" : colour_cut) << "\" stroke=\""
-                << (c.tipo == tipo_cella::abbattimento_nullo ? "#999" : colour_cut)
-                << "\" stroke-width=\"1.2\"/>";
+          if (marker)  // markers of the spacing pass: hollow, in the lower half of the row
+            body_ << "<path d=\"M" << num(x) << "," << num(y + 11) << " l3.5,4.5 l-3.5,4.5 "
+                  << "l-3.5,-4.5 z\" fill=\"white\" stroke=\"" << colour_cut
+                  << "\" stroke-width=\"1.2\"/>";
+          else
+            body_ << "<line x1=\"" << num(x) << "\" y1=\"" << num(y + 3) << "\" x2=\"" << num(x)
+                  << "\" y2=\"" << num(y + 12) << "\" stroke=\""
+                  << (c.tipo == tipo_cella::abbattimento_nullo ? "#999" : colour_cut)
+                  << "\" stroke-width=\"2.2\"/>";
           mark_close(i);
           break;
         }
         case tipo_cella::indicatori_v_max: {
-          const double y = top + 2 * row_h + 6;
           mark_open(i, "speed-board");
-          body_ << "<rect x=\"" << num(x - 3.5) << "\" y=\"" << num(y)
-                << "\" width=\"7\" height=\"10\" fill=\"" << colour_board << "\"/>";
+          body_ << "<rect x=\"" << num(x - 2.5) << "\" y=\"" << num(row(row_speed_boards) + 5)
+                << "\" width=\"5\" height=\"12\" fill=\"" << colour_board << "\"/>";
           mark_close(i);
           break;
         }
         case tipo_cella::cartello_indicatore: {
-          const double y = top + 2 * row_h + 6;
           mark_open(i, "text-board");
-          body_ << "<rect x=\"" << num(x - 3.5) << "\" y=\"" << num(y)
-                << "\" width=\"7\" height=\"10\" fill=\"white\" stroke=\"" << colour_text_board
-                << "\" stroke-width=\"1.8\"/>";
+          body_ << "<rect x=\"" << num(x - 2.5) << "\" y=\"" << num(row(row_text_boards) + 5)
+                << "\" width=\"5\" height=\"12\" fill=\"white\" stroke=\"" << colour_text_board
+                << "\" stroke-width=\"1.6\"/>";
           mark_close(i);
           break;
         }
@@ -592,7 +616,7 @@ class plot_writer {
               c.tipo != tipo_cella::stazione && !(c.tipo >= 2 && c.tipo <= 5)) {
             // A type the compiler never writes: shown so that it is not missed.
             mark_open(i, "unknown");
-            body_ << "<circle cx=\"" << num(x) << "\" cy=\"" << num(top + 2 * row_h + 11)
+            body_ << "<circle cx=\"" << num(x) << "\" cy=\"" << num(row(row_text_boards) + 11)
                   << "\" r=\"4\" fill=\"black\"/>";
             mark_close(i);
           }
@@ -600,35 +624,35 @@ class plot_writer {
       }
     }
     // Scenery spans.
-    for (const value_run& r : runs_of(cells_, &cella::montagna)) {
+    for (const value_run& r : runs_of(written_, &cella::montagna)) {
       if (r.value == 0) continue;
       const double a = cell_x(r.first), b = cell_x(r.last + 1);
-      body_ << "<rect x=\"" << num(a) << "\" y=\"" << num(top + 3 * row_h + 5) << "\" width=\""
+      body_ << "<rect x=\"" << num(a) << "\" y=\"" << num(row(row_scenery) + 5) << "\" width=\""
             << num(std::max(1.0, b - a)) << "\" height=\"12\" fill=\"" << colour_scenery << "\">"
             << title("scenery type " + std::to_string(r.value) + " from " +
                      km(cell_position(r.first)) + " to " + km(cell_position(r.last + 1)))
             << "</rect>\n";
     }
-    // Adhesion as a shade: darker is better grip.
-    for (const value_run& r : runs_of(cells_, &cella::aderenza)) {
+    // Adhesion as a shade of blue, darker for a better grip, with its value where there is room.
+    for (const value_run& r : runs_of(written_, &cella::aderenza)) {
       const double a = cell_x(r.first), b = cell_x(r.last + 1);
-      const double grey = 235 - std::clamp(r.value, 0, 100) * 1.3;
-      body_ << "<rect x=\"" << num(a) << "\" y=\"" << num(top + 4 * row_h + 5) << "\" width=\""
-            << num(std::max(1.0, b - a)) << "\" height=\"12\" fill=\"rgb(" << num(grey) << ","
-            << num(grey) << "," << num(grey + 15 > 255 ? 255 : grey + 15) << ")\">"
+      const double t = std::clamp(r.value, 0, 100) / 100.0;
+      body_ << "<rect x=\"" << num(a) << "\" y=\"" << num(row(row_adhesion) + 5) << "\" width=\""
+            << num(std::max(1.0, b - a)) << "\" height=\"12\" fill=\"rgb(" << num(235 - 90 * t)
+            << "," << num(240 - 60 * t) << ",250)\" stroke=\"white\" stroke-width=\"0.5\">"
             << title("adhesion " + std::to_string(r.value) + " from " + km(cell_position(r.first)) +
                      " to " + km(cell_position(r.last + 1)))
             << "</rect>";
-      if (b - a > 30)
-        body_ << "<text x=\"" << num(a + 3) << "\" y=\"" << num(top + 4 * row_h + 15)
-              << "\" class=\"small\" fill=\"white\">" << r.value << "</text>";
+      if (b - a > 24)
+        body_ << "<text x=\"" << num(a + 3) << "\" y=\"" << num(row(row_adhesion) + 15)
+              << "\" class=\"small\">" << r.value << "</text>";
       body_ << "\n";
     }
   }
 
   void draw_gradient(double top, double h, double x0, double x1) {
     lane_label(top + 14, "Gradient", "per mille");
-    const std::vector<value_run> runs = runs_of(cells_, &cella::pendenza);
+    const std::vector<value_run> runs = runs_of(written_, &cella::pendenza);
     int steepest = 5;
     for (const value_run& r : runs)
       steepest = std::max(steepest, std::abs(gradient_per_mille(static_cast<byte_t>(r.value))));
@@ -698,6 +722,7 @@ class plot_writer {
   long_t route_end_ = 0;
   long_t route_length_ = 0;
   double profile_bottom_ = 0;
+  std::vector<cella> written_;  // the cells whose line properties the reader wrote
   std::vector<station_info> stations_;
   std::ostringstream body_;
 };

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "content/documents.h"
 #include "driver/pipeline.h"
 #include "output/compiled_files.h"
 
@@ -134,32 +135,55 @@ std::string read_fixture(const std::string& name) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-TEST(Decoders, RoundTripACompiledScenario) {
-  compilation c;
-  c.nome_percorso = "Valle";
-  c.nome_treno = "R 12";
-  data_files files;
-  files.linea = read_fixture("Valle_linea.txt");
-  files.treno = read_fixture("Valle_R 12-.txt");
-  const compile_outcome outcome = memorizza_percorso(c, 1, files);
-  ASSERT_EQ(outcome.reader_code, 0);
-  ASSERT_EQ(outcome.guard_code, 0);
-
+// Decoding what the writers made of a whole compile gives back the model, and encoding that gives
+// back the same bytes.
+void expect_round_trip(const compilation& c) {
   const std::string cell_bytes = encode_route_cells(c.percorso);
   const decoded<std::vector<cella>> cells = decode_route_cells(cell_bytes);
-  ASSERT_TRUE(cells);
+  ASSERT_TRUE(cells) << cells.error.expected;
   EXPECT_EQ(*cells.value, c.percorso);
   EXPECT_EQ(encode_route_cells(*cells.value), cell_bytes);
 
   const decoded<tabella_voci> voci = decode_scenario(encode_scenario(c.voci_generali));
-  ASSERT_TRUE(voci);
+  ASSERT_TRUE(voci) << voci.error.expected;
   EXPECT_EQ(*voci.value, c.voci_generali);
 
   const std::string geometry_bytes = encode_geometry(c.tracciato);
   const decoded<tracciato_t> plan = decode_geometry(geometry_bytes);
-  ASSERT_TRUE(plan);
+  ASSERT_TRUE(plan) << plan.error.expected;
   expect_same_plan(*plan.value, c.tracciato);
   EXPECT_EQ(encode_geometry(*plan.value), geometry_bytes);
+}
+
+TEST(Decoders, RoundTripCompiledScenarios) {
+  {
+    SCOPED_TRACE("fixture");
+    compilation c;
+    c.nome_percorso = "Valle";
+    c.nome_treno = "R 12";
+    data_files files;
+    files.linea = read_fixture("Valle_linea.txt");
+    files.treno = read_fixture("Valle_R 12-.txt");
+    const compile_outcome outcome = memorizza_percorso(c, 1, files);
+    ASSERT_EQ(outcome.reader_code, 0);
+    ASSERT_EQ(outcome.guard_code, 0);
+    expect_round_trip(c);
+  }
+  {
+    SCOPED_TRACE("built-in");
+    compilation c;
+    c.nome_percorso = "Roma_Pisa";
+    c.nome_treno = "EXPR 368";
+    const std::vector<text_document> documents = built_in_documents("Roma_Pisa", "EXPR 368");
+    data_files files;
+    files.linea = documents[0].bytes();
+    files.treno = documents[1].bytes();
+    const compile_outcome outcome = memorizza_percorso(c, 1, files);
+    ASSERT_EQ(outcome.reader_code, 0);
+    ASSERT_EQ(outcome.guard_code, 0);
+    ASSERT_EQ(c.percorso.size(), 6821u);
+    expect_round_trip(c);
+  }
 }
 
 struct refusal_case {
