@@ -94,7 +94,10 @@ int dump_cells(const dump_options& o, std::ostream& out, std::ostream& err) {
 
   out << json_text(o.path) << ": route cells\n";
   out << "  " << c.size() << " cells (0 to " << last << "), 0 to "
-      << metres(cell_position(c.size())) << "; positions below are cell starts (index x 50 m)\n";
+      << metres(cell_position(c.size())) << '\n'
+      << "  positions are cell starts (index x 50 m): a signal, board or restriction board "
+         "written\n"
+         "  at p stands in the cell that starts at p + 50, a code cut point in the one at p\n";
   if (c.size() > 1)
     out << "  identity: cell 1 valore1 " << c[1].valore1 << ", code " << c[1].valore2 << '\n';
   if (!voci) out << "  (no sound scenario file beside: names not shown)\n";
