@@ -688,30 +688,66 @@ class plot_writer {
     }
   }
 
+  // The legend draws each kind with the shape its marks have.
   double draw_legend(double top) {
+    enum shape { square, hollow, tick, pin, diamond, triangle, line };
     struct item {
       const char* colour;
       const char* text;
-      bool hollow;
+      shape form;
     };
-    const item items[] = {{colour_station, "station (area grey, end cell triangle)", false},
-                          {colour_speed, "line speed limit", false},
-                          {colour_restriction, "speed restriction, warning, approach", false},
-                          {colour_signal, "signal", false},
-                          {colour_cut, "code cut point", false},
-                          {colour_cut, "spacing marker (180)", true},
-                          {colour_board, "speed-limit boards", false},
-                          {colour_text_board, "text board", true},
-                          {colour_up, "uphill", false},
-                          {colour_down, "downhill", false}};
+    const item items[] = {{colour_station, "station end cell", triangle},
+                          {"#ccc", "station area", square},
+                          {colour_speed, "line speed limit", line},
+                          {colour_restriction, "speed restriction", square},
+                          {colour_restriction, "restriction warning", hollow},
+                          {colour_signal, "signal", pin},
+                          {colour_cut, "code cut point", tick},
+                          {colour_cut, "spacing marker (180)", diamond},
+                          {colour_board, "speed-limit boards", square},
+                          {colour_text_board, "text board", hollow},
+                          {colour_scenery, "scenery", square},
+                          {colour_up, "uphill", square},
+                          {colour_down, "downhill", square}};
     double x = 20, y = top;
     for (const item& it : items) {
-      const double w = 18 + text_width(it.text) + 18;
+      const double w = 18 + text_width(it.text) + 16;
       if (x + w > page_width - 20) x = 20, y += 18;
-      body_ << "<rect x=\"" << num(x) << "\" y=\"" << num(y)
-            << "\" width=\"11\" height=\"11\" fill=\"" << (it.hollow ? "white" : it.colour)
-            << "\" stroke=\"" << it.colour << "\" stroke-width=\"1.5\"/><text x=\"" << num(x + 16)
-            << "\" y=\"" << num(y + 10) << "\">" << it.text << "</text>\n";
+      const std::string c = it.colour;
+      const double cx = x + 5.5, cy = y + 5.5;
+      switch (it.form) {
+        case square:
+        case hollow:
+          body_ << "<rect x=\"" << num(x) << "\" y=\"" << num(y)
+                << "\" width=\"11\" height=\"11\" fill=\"" << (it.form == hollow ? "white" : c)
+                << "\" stroke=\"" << c << "\" stroke-width=\"1.5\"/>";
+          break;
+        case tick:
+          body_ << "<line x1=\"" << num(cx) << "\" y1=\"" << num(y) << "\" x2=\"" << num(cx)
+                << "\" y2=\"" << num(y + 11) << "\" stroke=\"" << c << "\" stroke-width=\"2.2\"/>";
+          break;
+        case pin:
+          body_ << "<line x1=\"" << num(cx) << "\" y1=\"" << num(y + 2) << "\" x2=\"" << num(cx)
+                << "\" y2=\"" << num(y + 12) << "\" stroke=\"" << c
+                << "\" stroke-width=\"1.3\"/><circle cx=\"" << num(cx) << "\" cy=\"" << num(y + 3)
+                << "\" r=\"2.2\" fill=\"" << c << "\"/>";
+          break;
+        case diamond:
+          body_ << "<path d=\"M" << num(cx) << "," << num(y + 1)
+                << " l4.5,4.5 l-4.5,4.5 l-4.5,-4.5 z\" "
+                << "fill=\"white\" stroke=\"" << c << "\" stroke-width=\"1.2\"/>";
+          break;
+        case triangle:
+          body_ << "<path d=\"M" << num(cx) << "," << num(y + 9) << " l-4,-7 h8 z\" fill=\"" << c
+                << "\"/>";
+          break;
+        case line:
+          body_ << "<line x1=\"" << num(x) << "\" y1=\"" << num(cy) << "\" x2=\"" << num(x + 11)
+                << "\" y2=\"" << num(cy) << "\" stroke=\"" << c << "\" stroke-width=\"2\"/>";
+          break;
+      }
+      body_ << "<text x=\"" << num(x + 16) << "\" y=\"" << num(y + 10) << "\">" << it.text
+            << "</text>\n";
       x += w;
     }
     return y + 26;
