@@ -60,11 +60,6 @@ class byte_reader {
     pos_ += n;
     return true;
   }
-  bool skip(std::size_t n) {
-    if (remaining() < n) return false;
-    pos_ += n;
-    return true;
-  }
 
  private:
   template <class T>

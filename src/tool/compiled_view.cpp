@@ -38,18 +38,6 @@ std::optional<compiled_kind> kind_from_word(const std::string& word) {
   return std::nullopt;
 }
 
-const char* kind_word(compiled_kind kind) {
-  switch (kind) {
-    case compiled_kind::cells:
-      return "cells";
-    case compiled_kind::scenario:
-      return "scenario";
-    case compiled_kind::geometry:
-      return "geometry";
-  }
-  return "";
-}
-
 std::string scenario_beside(const std::string& cell_path) {
   std::filesystem::path p(cell_path);
   p.replace_extension(".sim");

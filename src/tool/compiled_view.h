@@ -16,7 +16,6 @@ enum class compiled_kind { cells, scenario, geometry };
 // "_linea.dat" geometry, ".sim" scenario, any other ".dat" route cells.
 std::optional<compiled_kind> kind_from_name(const std::string& path);
 std::optional<compiled_kind> kind_from_word(const std::string& word);
-const char* kind_word(compiled_kind kind);
 
 // The scenario file beside a route cell file: the same name ending in ".sim".
 std::string scenario_beside(const std::string& cell_path);
