@@ -311,5 +311,17 @@ TEST(ToolPlot, WithoutGeometryDrawsTheProfileAloneAndSaysSo) {
   EXPECT_FALSE(dir.exists("other.svg"));
 }
 
+TEST(ToolDumpPlot, UsageErrors) {
+  temp_dir dir;
+  EXPECT_EQ(run_tool(dir, "dump --help").status, 0);
+  EXPECT_EQ(run_tool(dir, "plot --help").status, 0);
+  EXPECT_EQ(run_tool(dir, "dump").status, 2);
+  EXPECT_EQ(run_tool(dir, "plot x.dat").status, 2);  // no -o
+  const run_result kind = run_tool(dir, "dump --kind bogus x.dat");
+  EXPECT_EQ(kind.status, 2);
+  EXPECT_TRUE(contains(kind.err, "unknown kind \"bogus\"")) << kind.err;
+  EXPECT_EQ(run_tool(dir, "dump --step 0 x.dat").status, 2);
+}
+
 }  // namespace
 }  // namespace scenario
