@@ -222,6 +222,40 @@ TEST(Mountain, RefusedSpans) {
   EXPECT_EQ(c.percorso[160].montagna, 1);
 }
 
+TEST(Mountain, FirstSpanNearTheStartKeepsItsType) {
+  // No span before it: the gap test does not run, whatever the empty entry 0 of the tables holds.
+  compilation c = route_of_length(10000);
+  long_t tipo = 12;
+  montagna(c, 100, 1000, tipo);
+  EXPECT_EQ(tipo, 2);
+  EXPECT_EQ(c.percorso[2].montagna, 2);
+  // The second one, 150 m after it, is joined to it.
+  tipo = 12;
+  montagna(c, 1150, 2000, tipo);
+  EXPECT_EQ(tipo, 3);
+}
+
+TEST(Mountain, SpansSeventyNineAndEightyAreTheLastAccepted) {
+  compilation c = route_of_length(100000);
+  for (int i = 1; i <= 78; ++i) {
+    long_t tipo = 1;
+    montagna(c, 1000 * i, 1000 * i + 500, tipo);
+  }
+  for (long_t n : {79, 80}) {
+    long_t tipo = 2;
+    montagna(c, 1000 * n, 1000 * n + 500, tipo);
+    EXPECT_EQ(c.codice_errore, 0) << n;
+    EXPECT_EQ(c.numero_montagne, n);
+    EXPECT_EQ(c.inizio_montagne[n], 1000 * n);
+    EXPECT_EQ(c.fine_montagne[n], 1000 * n + 500);
+    EXPECT_EQ(c.percorso[20 * n].montagna, 2) << n;
+  }
+  long_t tipo = 2;
+  montagna(c, 81000, 81500, tipo);
+  EXPECT_EQ(c.codice_errore, 105);
+  EXPECT_EQ(c.percorso[1620].montagna, 0);
+}
+
 // ---- memo_indicatori_v_max ----
 
 struct board_case {

@@ -226,5 +226,16 @@ TEST_F(SignalsTest, TakenApproachCellLeavesTheBoardsWritten) {
   EXPECT_EQ(d.codice_errore, 0);
 }
 
+TEST(RestrictionApproach, ChecksExactlyTheFourCells) {
+  // x = 10000: warning in cell 177, approach cells 176 down to 173.
+  for (auto [taken, code] : {std::pair{172, 0}, {173, 20}, {176, 20}, {178, 0}}) {
+    compilation c;
+    c.percorso.assign(301, cella{});
+    c.percorso[static_cast<std::size_t>(taken)].tipo = tipo_cella::segnale;
+    rallentamento(c, {10000, 60, 2000, 3, 1, 0});
+    EXPECT_EQ(c.codice_errore, code) << "cell " << taken;
+  }
+}
+
 }  // namespace
 }  // namespace scenario
