@@ -65,4 +65,40 @@ long_t stamp_identity_codes(compilation& c) {
   return 0;
 }
 
+diagnostic guard_diagnostic(const compilation& c, long_t code) {
+  diagnostic d;
+  d.code = code;
+  d.sev = severity::error;
+  const voce_generale& route = c.voci_generali[voce::percorso];
+  const bool record_taken = code == 1250 ? route.intero1 != 0 : route.orario != 0;
+  if (record_taken) {
+    d.message = "the route record (record 85) already holds " +
+                std::to_string(code == 1250 ? long_t{route.intero1} : route.orario) + " in its " +
+                (code == 1250 ? "first Integer" : "time") +
+                " field, where the scenario's stamp goes; no entry should write that record";
+    return d;
+  }
+  const cella& first = c.percorso.at(1);
+  const std::string value = code == 1250 ? "first value " + std::to_string(first.valore1)
+                                         : "second value " + std::to_string(first.valore2);
+  d.message = cell_words(1) + ", where the scenario's stamp lives, already holds " +
+              object_name(first.tipo) + " with " + value;
+  const auto it = c.origini_celle.find(1);
+  if (it == c.origini_celle.end()) {
+    d.message += "; nothing may stand in cell 1";
+    return d;
+  }
+  const cell_origin& o = it->second;
+  if (!o.step.empty()) {
+    d.message += ", placed by " + o.step +
+                 "; move the objects around it so that the marker goes to a later cell";
+  } else {
+    d.message += ", placed by this entry; move it 50 m or more further along";
+    d.file = o.file;
+    d.line = o.at.line;
+    d.column = o.at.column;
+  }
+  return d;
+}
+
 }  // namespace scenario

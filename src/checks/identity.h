@@ -22,4 +22,9 @@ tagged_value codice_gara_st(compilation& c);
 // check fails, in which case nothing after that check has been done.
 long_t stamp_identity_codes(compilation& c);
 
+// The diagnostic of a failed guard check (`code` as returned above, on the same compilation): what
+// holds cell 1 or the route record, and the entry (file and position field) or the spacing step
+// that put it there.
+diagnostic guard_diagnostic(const compilation& c, long_t code);
+
 }  // namespace scenario

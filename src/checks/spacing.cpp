@@ -1,6 +1,7 @@
 #include "checks/spacing.h"
 
 #include <algorithm>
+#include <string>
 
 namespace scenario {
 
@@ -17,8 +18,12 @@ constexpr long_t campo_avviso = 20;
 // Cells after a restriction end searched for the first signal (600 m).
 constexpr long_t campo_uscita = 12;
 
-void record_spacing_fault(compilation& c, long_t code, long_t cell) {
-  record_fault(c, {code, cell * 50, {}}, source_file::none, 0, severity::warning);
+void record_spacing_fault(compilation& c, long_t code, long_t cell, const std::string& message) {
+  record_fault(c, {code, cell * 50, message}, source_file::none, 0, severity::warning);
+}
+
+std::string metres(long_t cell) {
+  return std::to_string(std::int64_t{cell} * 50) + " m";
 }
 
 class spacing_pass {
@@ -36,7 +41,10 @@ class spacing_pass {
  private:
   cella& cell(long_t index) { return c_.percorso[static_cast<std::size_t>(index)]; }
 
-  void place_marker(long_t index) {
+  // `step` says which rule placed it, for diagnostics about the cell later on.
+  void place_marker(long_t index, const std::string& step) {
+    c_.origine_corrente = {source_file::none, {}, step};
+    note_placement(c_, index);
     cell(index).tipo = tipo_cella::abbattimento;
     cell(index).valore1 = valore_marcatore;
   }
@@ -54,16 +62,24 @@ class spacing_pass {
       const long_t d = i - c_.indice_k;
       if (d < 3) break;
       if (cell(d).tipo != tipo_cella::segnale) continue;
+      const std::string step = "the spacing pass: a code cut marker in front of the signal at " +
+                               metres(d) + ", within 1000 m before the warning board at " +
+                               metres(i);
       if (is_free(cell(d - 1))) {
-        place_marker(d - 1);
+        place_marker(d - 1, step);
       } else if (is_free(cell(d - 2))) {
-        place_marker(d - 2);
+        place_marker(d - 2, step);
       } else if (cell(d - 1).tipo == tipo_cella::abbattimento) {
         lower_cut_point(d - 1);
       } else if (cell(d - 2).tipo == tipo_cella::abbattimento) {
         lower_cut_point(d - 2);
       } else {
-        record_spacing_fault(c_, 11, d);
+        record_spacing_fault(
+            c_, 11, d,
+            "the signal at " + metres(d) + " stands within 1000 m before the warning board at " +
+                metres(i) + ", and the two cells in front of it hold " +
+                object_name(cell(d - 1).tipo) + " and " + object_name(cell(d - 2).tipo) +
+                ", neither free nor a code cut point; free one of them for a code cut marker");
       }
     }
   }
@@ -85,11 +101,19 @@ class spacing_pass {
       bool placed = false;
       for (long_t back = w.nearest; back <= w.nearest + 2 && !placed; ++back) {
         if (is_free(cell(i - back))) {
-          place_marker(i - back);
+          place_marker(i - back, "the spacing pass: a code cut marker " + metres(back) +
+                                     " before the restriction start at " + metres(i));
           placed = true;
         }
       }
-      if (!placed) record_spacing_fault(c_, 12, i);
+      if (!placed) {
+        record_spacing_fault(c_, 12, i,
+                             "no free cell " + metres(w.nearest) + " to " + metres(w.nearest + 2) +
+                                 " before the restriction start at " + metres(i) +
+                                 " for its code cut marker; free one of cells " +
+                                 std::to_string(i - w.nearest - 2) + " to " +
+                                 std::to_string(i - w.nearest));
+      }
     }
   }
 
@@ -103,18 +127,28 @@ class spacing_pass {
       const long_t k = ++c_.indice_k;
       ++c_.contatore_n;
       if (c_.contatore_n == passo_marcatori) {
+        const std::string step =
+            "the spacing pass: a code cut marker every 400 m inside the "
+            "slow restriction starting at " +
+            metres(i);
         if (is_free(cell(k))) {
-          place_marker(k);
+          place_marker(k, step);
           c_.contatore_n = 0;
         } else if (is_free(cell(k - 1))) {
-          place_marker(k - 1);
+          place_marker(k - 1, step);
           c_.contatore_n = 1;
         } else if (k + 1 <= ultima_ && is_free(cell(k + 1))) {
-          place_marker(k + 1);
+          place_marker(k + 1, step);
           c_.contatore_n = -1;
         } else {
           // The counter stays past 8: no further marker inside this restriction.
-          record_spacing_fault(c_, 13, k);
+          record_spacing_fault(c_, 13, k,
+                               "the code cut marker due at " + metres(k) +
+                                   " inside the slow restriction starting at " + metres(i) +
+                                   " found cells " + std::to_string(k - 1) + " to " +
+                                   std::to_string(k + 1) +
+                                   " taken; free one of them, or no further marker is placed "
+                                   "inside this restriction");
         }
       }
       if (cell(k).tipo == tipo_cella::fine_rallentamento) return true;
@@ -142,12 +176,22 @@ class spacing_pass {
     }
     if (c_.contatore_n <= 0) return;
     const long_t p = c_.contatore_n;
+    const std::string step =
+        "the spacing pass: a code cut marker in front of the first signal "
+        "after the restriction end at " +
+        metres(end);
     if (is_free(cell(p))) {
-      place_marker(p);
+      place_marker(p, step);
     } else if (is_free(cell(p - 1))) {
-      place_marker(p - 1);
+      place_marker(p - 1, step);
     } else {
-      record_spacing_fault(c_, 13, end);
+      record_spacing_fault(c_, 13, end,
+                           "the first signal after the restriction end at " + metres(end) +
+                               " stands at " + metres(p + 1) +
+                               ", and the two cells in front of it are taken; free one of "
+                               "cells " +
+                               std::to_string(p - 1) + " and " + std::to_string(p) +
+                               " for its code cut marker");
     }
   }
 

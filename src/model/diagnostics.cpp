@@ -87,14 +87,89 @@ const char* severity_name(severity s) {
   return "error";
 }
 
-void record_fault(compilation& c, const fault& f, source_file file, int line, severity sev) {
+const char* source_file_words(source_file f) {
+  switch (f) {
+    case source_file::line_description:
+      return "the line description";
+    case source_file::train_scenario:
+      return "the train scenario";
+    case source_file::none:
+      break;
+  }
+  return "the compiler";
+}
+
+void record_fault(compilation& c, const fault& f, source_file file, source_point at, severity sev) {
   c.codice_errore = f.code;
   if (f.position) {
     c.posizione_errore = *f.position;
     c.posizione_impostata = true;
   }
-  c.diagnostics.push_back(
-      {f.code, f.position, sev, file, line, f.message.empty() ? describe_code(f.code) : f.message});
+  const source_point where = f.at ? *f.at : at;
+  c.diagnostics.push_back({f.code, f.position, sev, file, where.line,
+                           f.message.empty() ? describe_code(f.code) : f.message, where.column});
+}
+
+void record_fault(compilation& c, const fault& f, source_file file, int line, severity sev) {
+  record_fault(c, f, file, source_point{line, 0}, sev);
+}
+
+void note_placement(compilation& c, std::int64_t cell) {
+  c.origini_celle[cell] = c.origine_corrente;
+}
+
+std::string placed_by(const compilation& c, std::int64_t cell) {
+  auto it = c.origini_celle.find(cell);
+  if (it == c.origini_celle.end()) return {};
+  const cell_origin& o = it->second;
+  if (!o.step.empty()) return "placed by " + o.step;
+  if (o.file == source_file::none) return {};
+  return "placed by line " + std::to_string(o.at.line) + " of " + source_file_words(o.file);
+}
+
+std::string object_name(byte_t tipo) {
+  switch (tipo) {
+    case tipo_cella::nulla:
+      return "nothing";
+    case tipo_cella::segnale:
+      return "a signal";
+    case tipo_cella::fine_rallentamento:
+      return "a restriction end";
+    case tipo_cella::inizio_rallentamento:
+      return "a restriction start";
+    case tipo_cella::avviso_rallentamento:
+      return "a restriction warning board";
+    case tipo_cella::preavviso_rallentamento:
+      return "a restriction approach cell";
+    case tipo_cella::indicatori_v_max:
+      return "a speed-limit board";
+    case tipo_cella::stazione:
+      return "a station end";
+    case tipo_cella::montagna:
+      return "a scenery mark";
+    case tipo_cella::abbattimento:
+      return "a code cut point";
+    case tipo_cella::abbattimento_nullo:
+      return "a null code cut point";
+    case tipo_cella::cartello_indicatore:
+      return "a text board";
+    default:
+      return "an object of type " + std::to_string(tipo);
+  }
+}
+
+std::string cell_words(std::int64_t cell) {
+  return "cell " + std::to_string(cell) + " (metres " + std::to_string(cell * 50) + " to " +
+         std::to_string(cell * 50 + 49) + ")";
+}
+
+std::string occupant(const compilation& c, std::int64_t cell) {
+  if (cell < 0 || cell > c.upper_bound()) return cell_words(cell) + " lies outside the route";
+  std::string text = cell_words(cell) + " already holds " +
+                     object_name(c.percorso[static_cast<std::size_t>(cell)].tipo);
+  const std::string by = placed_by(c, cell);
+  if (!by.empty()) text += ", " + by;
+  return text;
 }
 
 void clear_general_records(compilation& c) {

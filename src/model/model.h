@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,31 @@ inline constexpr long_t lunghezza_massima = 1000000;  // longest route, metres
 inline constexpr long_t coda_percorso = 7000;         // metres added after the route's end
 inline constexpr int massimo_montagne = 80;
 
+// Who put the object of a cell there: an entry (file and the point of its position field) or a
+// step of the spacing pass. Diagnostics only; nothing of it reaches a compiled file.
+struct cell_origin {
+  source_file file = source_file::none;
+  source_point at;
+  std::string step;  // the spacing step, empty for an entry
+};
+
+// An entry the readers acted on, by list ("gradient", "signal" ...), for the author checks of
+// the tool. Never compiled.
+struct read_entry {
+  source_file file = source_file::none;
+  std::string list;
+  long_t position = 0;
+  source_point at;  // its position field
+};
+
+// A key field that matched no key and was passed over.
+struct passed_field {
+  source_file file = source_file::none;
+  std::string text;
+  source_point at;
+  bool general_section = false;  // before the line description's entries
+};
+
 // The state of one compilation.
 struct compilation {
   // Form-level scalars.
@@ -127,6 +153,15 @@ struct compilation {
   // Every fault recorded, in order; codice_errore / posizione_errore hold the last one.
   std::vector<diagnostic> diagnostics;
 
+  // For diagnostics only: which entry or step placed the object of each occupied cell, and the
+  // origin that the placements now being made are noted with.
+  std::map<std::int64_t, cell_origin> origini_celle;
+  cell_origin origine_corrente;
+
+  // For the author checks only: the entries read, and the key fields that matched nothing.
+  std::vector<read_entry> entries_read;
+  std::vector<passed_field> passed_over;
+
   // Highest cell index, -1 while the cells are unsized.
   long_t upper_bound() const { return static_cast<long_t>(percorso.size()) - 1; }
 };
@@ -135,6 +170,24 @@ struct compilation {
 // place) and appends the diagnostic with the file and line of the entry that caused it.
 void record_fault(compilation& c, const fault& f, source_file file, int line,
                   severity sev = severity::error);
+
+void record_fault(compilation& c, const fault& f, source_file file, source_point at,
+                  severity sev = severity::error);
+
+// Notes that the object now in `cell` comes from c.origine_corrente.
+void note_placement(compilation& c, std::int64_t cell);
+
+// "placed by line 12 of the train scenario" or "placed by <spacing step>"; empty when unknown.
+std::string placed_by(const compilation& c, std::int64_t cell);
+
+// "a signal", "a text board", ... for a cell type.
+std::string object_name(byte_t tipo);
+
+// "cell 11 (metres 550 to 599)".
+std::string cell_words(std::int64_t cell);
+
+// "cell 11 (metres 550 to 599) already holds a signal, placed by line 4 of the train scenario".
+std::string occupant(const compilation& c, std::int64_t cell);
 
 // Gives every general record 0 in each number and an empty name.
 void clear_general_records(compilation& c);

@@ -89,4 +89,47 @@ std::string utf8_text(std::string_view bytes) {
   return out;
 }
 
+std::size_t utf8_sequence_at(std::string_view bytes, std::size_t i) {
+  if (i >= bytes.size() || static_cast<std::uint8_t>(bytes[i]) < 0x80) return 0;
+  // The longest prefix judged well-formed on its own is the sequence.
+  for (std::size_t length = 2; length <= 4 && i + length <= bytes.size(); ++length)
+    if (is_utf8(bytes.substr(i, length))) return length;
+  return 0;
+}
+
+std::optional<conversion_fault> cp1252_from_utf8(std::string_view utf8, std::string& out) {
+  out.clear();
+  out.reserve(utf8.size());
+  int line = 1;
+  std::size_t line_start = 0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<std::uint8_t>(utf8[i]);
+    if (lead < 0x80) {
+      out.push_back(utf8[i]);
+      if (lead == '\n') {
+        ++line;
+        line_start = i + 1;
+      }
+      ++i;
+      continue;
+    }
+    const int column = static_cast<int>(i - line_start) + 1;
+    const std::size_t length = utf8_sequence_at(utf8, i);
+    if (length == 0) return conversion_fault{line, column, 0};
+    char32_t cp = lead & (0xFF >> (length + 1));
+    for (std::size_t k = 1; k < length; ++k)
+      cp = (cp << 6) | (static_cast<std::uint8_t>(utf8[i + k]) & 0x3F);
+    if (cp >= 0xA0 && cp <= 0xFF) {
+      out.push_back(static_cast<char>(cp));
+    } else {
+      std::size_t byte = 0;
+      while (byte < cp1252_high.size() && (cp1252_high[byte] != cp || cp == 0)) ++byte;
+      if (byte == cp1252_high.size()) return conversion_fault{line, column, cp};
+      out.push_back(static_cast<char>(0x80 + byte));
+    }
+    i += length;
+  }
+  return std::nullopt;
+}
+
 }  // namespace scenario

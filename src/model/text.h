@@ -2,6 +2,8 @@
 // the bytes they came with; outside ASCII the data files use the Windows-1252 code page.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,5 +16,20 @@ bool is_utf8(std::string_view bytes);
 // the five bytes that code page leaves undefined become U+FFFD. The whole string is judged at once,
 // so a text is never half converted.
 std::string utf8_text(std::string_view bytes);
+
+// Where a UTF-8 to Windows-1252 conversion stopped: 1-based line and byte column of the character,
+// and its code point (0 when the bytes there are not UTF-8 at all).
+struct conversion_fault {
+  int line = 0;
+  int column = 0;
+  char32_t code_point = 0;
+};
+
+// `utf8` as Windows-1252 into `out`; a character that code page cannot hold, or bytes that are
+// not UTF-8, stop it and are returned (`out` is then incomplete).
+std::optional<conversion_fault> cp1252_from_utf8(std::string_view utf8, std::string& out);
+
+// Length of the well-formed multi-byte UTF-8 sequence starting at `i`, 0 when there is none.
+std::size_t utf8_sequence_at(std::string_view bytes, std::size_t i);
 
 }  // namespace scenario

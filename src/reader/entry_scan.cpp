@@ -32,4 +32,33 @@ std::optional<std::string> next_key(field_reader& fields, int separators, separa
   return key;
 }
 
+fault outside_route_fault(const compilation& c, std::string_view what, long_t position, long_t room,
+                          std::optional<source_point> at) {
+  const std::string head = std::string(what) + " at " + std::to_string(position) + " m ";
+  if (position < 0)
+    return {15, position, head + "lies before the start of the route; give a position of 0 or more",
+            at};
+  const std::int64_t last = c.upper_bound();
+  const std::int64_t largest = last * 50 - room;
+  return {15, position,
+          head + "lies beyond the route: the route is " +
+              std::to_string(c.voci_generali[voce::treno_e_percorso].fine) +
+              " m long, its cells end at metre " + std::to_string(last * 50 + 49) +
+              ", and this entry needs " + std::to_string(room) +
+              " m of cells after its position; give a position of at most " +
+              std::to_string(largest) + " m",
+          at};
+}
+
+void begin_entry(compilation& c, source_file file, std::string_view list, long_t position,
+                 source_point at) {
+  c.origine_corrente = {file, at, {}};
+  c.entries_read.push_back({file, std::string(list), position, at});
+}
+
+void note_passed_over(compilation& c, source_file file, const std::string& text, source_point at,
+                      bool general_section) {
+  c.passed_over.push_back({file, text, at, general_section});
+}
+
 }  // namespace scenario

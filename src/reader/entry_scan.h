@@ -48,6 +48,20 @@ class key_field {
   std::string folded_;
 };
 
+// Refusal (code 15) of an entry whose position leaves fewer than `room` metres of cells after it,
+// or lies before the start, with the position read and the largest one accepted.
+fault outside_route_fault(const compilation& c, std::string_view what, long_t position, long_t room,
+                          std::optional<source_point> at = std::nullopt);
+
+// Starts noting placements as coming from the entry whose position field stands at `at`, and logs
+// the entry for the author checks.
+void begin_entry(compilation& c, source_file file, std::string_view list, long_t position,
+                 source_point at);
+
+// Logs a key field that matched no key (section headers excepted).
+void note_passed_over(compilation& c, source_file file, const std::string& text, source_point at,
+                      bool general_section = false);
+
 // Writes the cells from `cursor` on while the cursor is below `until`, the cursor's cell at least
 // once, and never a cell past `last`. The readers' line properties (gradient, speed limit,
 // adhesion) each run one cursor over the cells with it.

@@ -99,12 +99,14 @@ std::string_view field_reader::next_raw_field(bool numeric) {
     while (std::size_t n = line_end_at(pos_)) {
       pos_ += n;
       ++current_line_;
+      line_start_ = pos_;
       skip_blanks();
     }
     if (pos_ >= text_.size()) throw reading_failure("read past the end of the file");
   }
   field_follows_ = false;
   field_line_ = current_line_;
+  field_column_ = static_cast<int>(pos_ - line_start_) + 1;
 
   const std::size_t start = pos_;
   auto ends_field = [&](std::size_t p) {
@@ -125,6 +127,7 @@ std::string_view field_reader::next_raw_field(bool numeric) {
   } else if (std::size_t n = line_end_at(pos_)) {
     pos_ += n;
     ++current_line_;
+    line_start_ = pos_;
   }
   return text_.substr(start, end - start);
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/diagnostics.h"
+
 namespace scenario {
 
 // Line ends are CR LF or LF (a lone CR is an ordinary character); tabs count as blanks.
@@ -35,6 +37,8 @@ class field_reader {
   // 1-based line of the field last returned (0 before the first read). After a failed read it is
   // the line of the field that could not be read.
   int line() const { return field_line_; }
+  // Line and 1-based byte column where that field starts (its first character after the blanks).
+  source_point where() const { return {field_line_, field_column_}; }
 
  private:
   double read_number();
@@ -49,6 +53,8 @@ class field_reader {
   std::size_t pos_ = 0;
   int current_line_ = 1;  // line at pos_
   int field_line_ = 0;
+  int field_column_ = 0;
+  std::size_t line_start_ = 0;  // offset of the first byte of current_line_
   bool field_follows_ = false;  // a comma was consumed: a field comes even if the line ends
 };
 

@@ -1,5 +1,6 @@
 #include "reader/line_description.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -31,23 +32,44 @@ class line_reader {
   line_reading run();
 
  private:
-  // Records a refusal at the entry just read; code 15 ends only the entries, any other the reading.
-  next_step refuse(const fault& f) {
-    record_fault(c_, f, source_file::line_description, f_.line());
+  // Records a refusal at the field at fault; code 15 ends only the entries, any other the reading.
+  next_step refuse(const fault& f, source_point at) {
+    record_fault(c_, f, source_file::line_description, at);
     return f.code == 15 ? next_step::stop_entries : next_step::stop_reading;
   }
 
-  bool general_entry(const key_field& key);
+  // Reads a Long and the point where its field starts.
+  long_t read_long(source_point& at) {
+    const long_t v = f_.read_long();
+    at = f_.where();
+    return v;
+  }
+
+  // Starts an entry at its position field.
+  void begin(std::string_view list, long_t p, source_point at) {
+    begin_entry(c_, source_file::line_description, list, p, at);
+  }
+
+  // A key field that matched nothing; bracketed headers are passed over by design.
+  void passed_over(const key_field& key, source_point at, bool general_section) {
+    if (!(contains(key.text(), "[") && contains(key.text(), "]")))
+      note_passed_over(c_, source_file::line_description, key.text(), at, general_section);
+  }
+
+  bool general_entry(const key_field& key, source_point key_at);
   void size_arrays(long_t length);
-  next_step entry(const key_field& key);
+  next_step entry(const key_field& key, source_point key_at);
 
   // The cell of position p (and the 100 metres after it) lies past the route's last cell.
   bool out_of_range(long_t p) const { return c_.upper_bound() < (p + 100.0) / 50.0; }
+  next_step refuse_outside(std::string_view what, long_t p, source_point at) {
+    return refuse(outside_route_fault(c_, what, p, 100), at);
+  }
 
   void gradient(long_t p, long_t g);
   void gradient_tail();
   void fill_gradient(double until);
-  next_step text_board(long_t p, const std::string& text);
+  next_step text_board(long_t p, source_point at, const std::string& text);
 
   compilation& c_;
   field_reader& f_;
@@ -61,18 +83,26 @@ class line_reader {
 line_reading line_reader::run() {
   // Everything before the general section is passed over.
   if (!find_section(f_, "[generale]")) {
-    refuse({102, {}, {}});
+    refuse({102,
+            {},
+            "no field holds \"[generale]\" before the end of the line description; "
+            "put a line \"[generale]\" before the general keys"},
+           {f_.line(), 0});
     return {};
   }
   // Up to ten separator fields stand before a general key.
   while (std::optional<std::string> text = next_key(f_, 10, separator_end::not_tested)) {
     c_.riga_corrente = *text;
     const key_field key(*text);
-    if (!general_entry(key)) return {};
+    if (!general_entry(key, f_.where())) return {};
     if (is_section_header(key.text())) break;
   }
   if (!sized_) {
-    refuse({104, {}, {}});
+    refuse({104,
+            {},
+            "the general section ends without \"lunghezza percorso\", so the route has "
+            "no cells; add \"lunghezza percorso, L\" (L in metres) to it"},
+           f_.where());
     return {};
   }
 
@@ -83,7 +113,7 @@ line_reading line_reader::run() {
   // Up to two separator fields stand before an entry.
   while (std::optional<std::string> text = next_key(f_, 2, separator_end::tested)) {
     c_.riga_corrente = *text;
-    next_step step = entry(key_field(*text));
+    next_step step = entry(key_field(*text), f_.where());
     if (step == next_step::stop_reading) return {};
     if (step == next_step::stop_entries) break;
   }
@@ -94,19 +124,27 @@ line_reading line_reader::run() {
 }
 
 // Handles every general key the field holds; false when a fault ends the reading.
-bool line_reader::general_entry(const key_field& key) {
+bool line_reader::general_entry(const key_field& key, source_point key_at) {
   auto& v = c_.voci_generali;
+  bool matched = false;
   auto read_progressive = [&](int record) {
+    matched = true;
     v[record].inizio = f_.read_long();
     v[record].fine = f_.read_long();
     v[record].posizione = f_.read_long();
   };
 
   if (key.has("percorso") && key.has("lunghezza")) {
-    const long_t length = f_.read_long();
+    matched = true;
+    source_point at;
+    const long_t length = read_long(at);
     v[voce::treno_e_percorso].fine = length;
     if (length < 0 || length > lunghezza_massima) {
-      refuse({1, {}, {}});
+      refuse({1,
+              {},
+              "route length " + std::to_string(length) + " m is outside 0 to " +
+                  std::to_string(lunghezza_massima) + " m; give a length in that range"},
+             at);
       return false;
     }
     size_arrays(length);
@@ -115,19 +153,35 @@ bool line_reader::general_entry(const key_field& key) {
   if (key.has_exact("tre") && key.has_exact("progressiva")) read_progressive(voce::progressiva_tre);
   if (key.has_exact("due") && key.has_exact("progressiva")) read_progressive(voce::progressiva_due);
   if (key.has_exact("uno") && key.has_exact("progressiva")) read_progressive(voce::progressiva_uno);
-  if (key.has_exact("sfondo") && key.has_exact("uno")) v[voce::percorso].inizio = f_.read_long();
-  if (key.has_exact("sfondo") && key.has_exact("due")) v[voce::percorso].posizione = f_.read_long();
-  if (key.has_exact("sfondo") && key.has_exact("tre")) v[voce::percorso].fine = f_.read_long();
+  if (key.has_exact("sfondo") && key.has_exact("uno")) {
+    matched = true;
+    v[voce::percorso].inizio = f_.read_long();
+  }
+  if (key.has_exact("sfondo") && key.has_exact("due")) {
+    matched = true;
+    v[voce::percorso].posizione = f_.read_long();
+  }
+  if (key.has_exact("sfondo") && key.has_exact("tre")) {
+    matched = true;
+    v[voce::percorso].fine = f_.read_long();
+  }
   if (key.has_exact("segnali") && key.has_exact("ripetizione")) {
+    matched = true;
     voce_generale& r = v[voce::treno];
-    r.inizio = f_.read_long();
-    r.fine = f_.read_long();
+    source_point first_at, second_at;
+    r.inizio = read_long(first_at);
+    r.fine = read_long(second_at);
+    auto not_multiple = [](const char* which, long_t value) {
+      return std::string(which) + " value of the signal repetition, " + std::to_string(value) +
+             " m, is not a multiple of 50; use " + std::to_string(value - value % 50) + " or " +
+             std::to_string(value - value % 50 + (value < 0 ? -50 : 50));
+    };
     if (r.inizio % 50 != 0) {
-      refuse({3, {}, {}});
+      refuse({3, {}, not_multiple("first", r.inizio)}, first_at);
       return false;
     }
     if (r.fine % 50 != 0) {
-      refuse({4, {}, {}});
+      refuse({4, {}, not_multiple("second", r.fine)}, second_at);
       return false;
     }
     if (key.has_exact("4")) {
@@ -135,11 +189,17 @@ bool line_reader::general_entry(const key_field& key) {
     } else if (key.has_exact("9")) {
       r.posizione = 9;
     } else {
-      refuse({5, {}, {}});
+      refuse({5,
+              {},
+              "the signal repetition key \"" + key.text() +
+                  "\" holds neither the digit 4 nor 9, the number of codes; write "
+                  "\"ripetizione segnali 4\" or \"ripetizione segnali 9\""},
+             key_at);
       return false;
     }
     if (r.fine == 0) r.posizione = 0;
   }
+  if (!matched && !is_section_header(key.text())) passed_over(key, key_at, true);
   return true;
 }
 
@@ -152,32 +212,65 @@ void line_reader::size_arrays(long_t length) {
   sized_ = true;
 }
 
-next_step line_reader::entry(const key_field& key) {
+next_step line_reader::entry(const key_field& key, source_point key_at) {
+  bool matched = false;
   if (key.has("pendenza")) {
-    const long_t p = f_.read_long();
+    matched = true;
+    source_point at;
+    const long_t p = read_long(at);
     const long_t g = f_.read_long();
-    if (out_of_range(p)) return refuse({15, p, {}});
+    if (out_of_range(p)) return refuse_outside("gradient", p, at);
+    begin("gradient", p, at);
     gradient(p, g);
   }
 
   if (c_.genera_linea != 0 && key.has("curva")) {
-    const long_t p = f_.read_long();
-    const long_t l = f_.read_long();
-    if (out_of_range(p)) return refuse({15, p, {}});
-    if (!curve_step(c_.tracciato, key.text(), p, l, metro_tracciato_)) return refuse({103, {}, {}});
+    matched = true;
+    source_point at, length_at;
+    const long_t p = read_long(at);
+    const long_t l = read_long(length_at);
+    if (out_of_range(p)) return refuse_outside("curve", p, at);
+    begin("curve", p, at);
+    if (!curve_step(c_.tracciato, key.text(), p, l, metro_tracciato_)) {
+      if (!curvatura(key.text())) {
+        return refuse({103,
+                       {},
+                       "curve key \"" + key.text() +
+                           "\" holds no class digit 1 to 6, so its curvature is unknown; write "
+                           "the class in the key, as in \"curvad3\" or \"curvas3\""},
+                      key_at);
+      }
+      const std::int64_t end = std::int64_t{p} + l;
+      const std::int64_t last =
+          std::min<std::int64_t>(c_.tracciato.last_index(), ultimo_metro_tracciato);
+      return refuse({103,
+                     {},
+                     "curve from " + std::to_string(p) + " m over " + std::to_string(l) +
+                         " m would run the track plan to metre " + std::to_string(end) +
+                         ", past its last point, metre " + std::to_string(last) +
+                         "; shorten the curve or lengthen the route"},
+                    length_at);
+    }
+  } else if (key.has("curva")) {
+    matched = true;  // no track plan asked for: curves are passed over with their values
   }
 
   if (key.has("montagna")) {
-    const long_t inizio = f_.read_long();
+    matched = true;
+    source_point at;
+    const long_t inizio = read_long(at);
     const long_t fine = f_.read_long();
     long_t tipo = f_.read_long();
-    if (out_of_range(inizio)) return refuse({15, inizio, {}});
-    if (auto refused = memo_montagna(c_, inizio, fine, tipo)) return refuse(*refused);
+    if (out_of_range(inizio)) return refuse_outside("mountain span", inizio, at);
+    begin("mountain span", inizio, at);
+    if (auto refused = memo_montagna(c_, inizio, fine, tipo)) return refuse(*refused, at);
   }
 
   if (key.has("indicatori_v")) {
+    matched = true;
     indicatori_entry e;
-    e.posizione = f_.read_long();
+    source_point at;
+    e.posizione = read_long(at);
     e.vas = f_.read_long();
     e.vbs = f_.read_long();
     e.vcs = f_.read_long();
@@ -186,15 +279,18 @@ next_step line_reader::entry(const key_field& key) {
     e.vbd = f_.read_long();
     e.vcd = f_.read_long();
     e.strisced = f_.read_integer();
-    if (out_of_range(e.posizione)) return refuse({15, e.posizione, {}});
-    if (auto refused = memo_indicatori_v_max(c_, e)) return refuse(*refused);
+    if (out_of_range(e.posizione)) return refuse_outside("speed-limit board", e.posizione, at);
+    begin("speed-limit board", e.posizione, at);
+    if (auto refused = memo_indicatori_v_max(c_, e)) return refuse(*refused, at);
   }
 
   if (key.has("cartello") && key.has("indicat")) {
-    const long_t p = f_.read_long();
+    source_point at;
+    const long_t p = read_long(at);
     const std::string text = f_.read_text();
-    return text_board(p, text);
+    return text_board(p, at, text);
   }
+  if (!matched) passed_over(key, key_at, false);
   return next_step::go_on;
 }
 
@@ -218,12 +314,24 @@ void line_reader::fill_gradient(double until) {
   });
 }
 
-next_step line_reader::text_board(long_t p, const std::string& text) {
-  if (p < 0 || out_of_range(p)) return refuse({15, p, {}});
+next_step line_reader::text_board(long_t p, source_point at, const std::string& text) {
+  if (p < 0 || out_of_range(p)) return refuse_outside("text board", p, at);
   // Record 0 takes the 81st board; there is no record for an 82nd.
-  if (indice_cartello_ < 0) return refuse({106, p, {}});
-  cella& cell = c_.percorso[static_cast<std::size_t>(nearest(p / 50.0 + 1))];
-  if (!is_free(cell)) return refuse({6, p, {}});
+  if (indice_cartello_ < 0)
+    return refuse({106, p,
+                   "text board at " + std::to_string(p) +
+                       " m is the 82nd: the general records hold at most 81 board texts; "
+                       "remove a board"},
+                  at);
+  begin("text board", p, at);
+  const auto index = static_cast<std::int64_t>(nearest(p / 50.0 + 1));
+  cella& cell = c_.percorso[static_cast<std::size_t>(index)];
+  if (!is_free(cell))
+    return refuse({6, p,
+                   "text board at " + std::to_string(p) + " m: " + occupant(c_, index) +
+                       "; move one of the two by 50 m or more"},
+                  at);
+  note_placement(c_, index);
   cell.tipo = tipo_cella::cartello_indicatore;
   cell.valore1 = static_cast<integer_t>(indice_cartello_);
   c_.voci_generali[static_cast<std::size_t>(indice_cartello_)].nome = text;

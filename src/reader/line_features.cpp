@@ -1,8 +1,10 @@
 #include "reader/line_features.h"
 
 #include <cstdint>
+#include <string>
 
 #include "model/numeric.h"
+#include "reader/entry_scan.h"
 
 namespace scenario {
 
@@ -77,9 +79,21 @@ void progressive_ordina(compilation& c) {
 
 std::optional<fault> memo_montagna(compilation& c, long_t inizio, long_t fine, long_t& tipo) {
   const double last = nearest(fine / 50.0 - 1);
-  if (inizio < 0) return fault{15, inizio, {}};
-  if (last > c.upper_bound()) return fault{15, fine, {}};
-  if (c.numero_montagne >= massimo_montagne) return fault{105, inizio, {}};
+  if (inizio < 0) return outside_route_fault(c, "mountain span", inizio, 0);
+  if (last > c.upper_bound()) {
+    return fault{15, fine,
+                 "mountain span from " + std::to_string(inizio) + " m to " + std::to_string(fine) +
+                     " m ends past the route's cells, which end at metre " +
+                     std::to_string(std::int64_t{c.upper_bound()} * 50 + 49) +
+                     "; end the span at metre " +
+                     std::to_string(std::int64_t{c.upper_bound()} * 50 + 74) + " or before"};
+  }
+  if (c.numero_montagne >= massimo_montagne) {
+    return fault{105, inizio,
+                 "mountain span at " + std::to_string(inizio) + " m is the 81st: at most " +
+                     std::to_string(massimo_montagne) +
+                     " spans are kept; join neighbouring spans into one"};
+  }
 
   bool marked = false;
   if (tipo > 10) {
@@ -99,7 +113,10 @@ std::optional<fault> memo_montagna(compilation& c, long_t inizio, long_t fine, l
     cella& cell = c.percorso[static_cast<std::size_t>(i)];
     cell.montagna = kind;
     // A scenery mark every 200 metres, only where nothing else stands.
-    if (marked && j % 4 == 0 && cell.tipo == tipo_cella::nulla) cell.tipo = tipo_cella::montagna;
+    if (marked && j % 4 == 0 && cell.tipo == tipo_cella::nulla) {
+      cell.tipo = tipo_cella::montagna;
+      note_placement(c, i);
+    }
   }
   return std::nullopt;
 }
@@ -107,9 +124,15 @@ std::optional<fault> memo_montagna(compilation& c, long_t inizio, long_t fine, l
 std::optional<fault> memo_indicatori_v_max(compilation& c, const indicatori_entry& e) {
   const auto& [posizione, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced] = e;
   const double index = nearest(posizione / 50.0 + 1);
-  if (posizione < 0 || index > c.upper_bound()) return fault{15, posizione, {}};
+  if (posizione < 0 || index > c.upper_bound())
+    return outside_route_fault(c, "speed-limit board", posizione, 100);
   cella& cell = c.percorso[static_cast<std::size_t>(index)];
-  if (!is_free(cell)) return fault{21, posizione, {}};
+  if (!is_free(cell)) {
+    return fault{21, posizione,
+                 "speed-limit board at " + std::to_string(posizione) +
+                     " m: " + occupant(c, static_cast<std::int64_t>(index)) +
+                     "; move one of the two by 50 m or more"};
+  }
 
   // Everything is computed before the cell is touched, so a value that does not fit leaves it as
   // it was.
@@ -118,6 +141,7 @@ std::optional<fault> memo_indicatori_v_max(compilation& c, const indicatori_entr
   const integer_t v3 = nearest_as<integer_t>(vcd / 5.0 + vcs * 20.0);
   const integer_t v4 = checked<integer_t>(double(std::int32_t{strisces} * 10 + strisced));
   cell.tipo = tipo_cella::indicatori_v_max;
+  note_placement(c, static_cast<std::int64_t>(index));
   cell.valore1 = v1;
   cell.valore2 = v2;
   cell.valore3 = v3;

@@ -33,7 +33,7 @@ void memorizza_dati(compilation& c, const data_files& files) {
     const std::optional<field_reader>& reader =
         active == source_file::line_description ? linea : treno;
     record_fault(c, {25, std::nullopt, "unreadable entry: " + std::string(failure.what())}, active,
-                 reader ? reader->line() : 0);
+                 reader ? reader->where() : source_point{});
   }
 }
 

@@ -1,6 +1,8 @@
 #include "reader/signals.h"
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "model/numeric.h"
 
@@ -22,14 +24,23 @@ cella& at(compilation& c, std::int64_t i) {
   return c.percorso[static_cast<std::size_t>(i)];
 }
 
+// Refusal of a cell the entry needs: what stands there (and who put it) and what to change.
+fault taken(const compilation& c, long_t code, long_t posizione, std::string_view what,
+            std::int64_t cell) {
+  return {code, posizione,
+          std::string(what) + ": " + occupant(c, cell) + "; move one of the two by 50 m or more"};
+}
+
 }  // namespace
 
 std::optional<fault> memo_segnale(compilation& c, const segnale_entry& e) {
   const auto [posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo_letto] = e;
   const std::int64_t i = cell_at(posizione, 1);
-  if (!free_at(c, i)) return fault{16, posizione, {}};
+  if (!free_at(c, i))
+    return taken(c, 16, posizione, "signal at " + std::to_string(posizione) + " m", i);
   cella& s = at(c, i);
   s.tipo = tipo_cella::segnale;
+  note_placement(c, i);
   s.valore4 = low_16(std::int64_t{rapp} * 10 + std::int64_t{sx} * 3 + dx);
   s.valore1 = low_16(std::int64_t{s1} * 10 + d1);
   s.valore2 = low_16(std::int64_t{s2} * 10 + d2);
@@ -49,7 +60,7 @@ std::optional<fault> memo_segnale(compilation& c, const segnale_entry& e) {
 
 std::optional<fault> memo_rallentamento(compilation& c, const rallentamento_entry& entry) {
   const auto [x, v, l, f_tt, f_ta_letto, d_v] = entry;
-  auto refuse = [&entry](long_t code) { return fault{code, entry.x, {}}; };
+  const std::string head = "restriction at " + std::to_string(x) + " m";
   long_t f_ta = f_ta_letto;
   const std::int64_t s = cell_at(x, 1);
   const std::int64_t e = cell_at(double(x) + double(l), 1);
@@ -57,21 +68,32 @@ std::optional<fault> memo_rallentamento(compilation& c, const rallentamento_entr
   const std::int64_t w = cell_at(double(x) - 1200, 1);
 
   if (has_warning) {
-    if (!free_at(c, w)) return refuse(17);
+    if (!free_at(c, w))
+      return taken(c, 17, x, head + ", its warning board 1200 m before the start", w);
   } else {
     f_ta = 0;  // too close to the start of the route for a warning and its approach
   }
-  if (!free_at(c, s)) return refuse(18);
-  if (!free_at(c, e)) return refuse(19);
+  if (!free_at(c, s)) return taken(c, 18, x, head + ", its start", s);
+  if (e > c.upper_bound()) {
+    return fault{19, x,
+                 head + " over " + std::to_string(l) + " m ends in " + cell_words(e) +
+                     ", past the route's last cell " + std::to_string(c.upper_bound()) +
+                     "; shorten the restriction"};
+  }
+  if (!free_at(c, e))
+    return taken(c, 19, x, head + ", its end " + std::to_string(l) + " m after the start", e);
 
   const integer_t velocita = low_16(v);
   at(c, e).tipo = tipo_cella::fine_rallentamento;
+  note_placement(c, e);
   if (d_v != 0) at(c, e).valore2 = low_16(d_v);
   at(c, s).tipo = tipo_cella::inizio_rallentamento;  // when e == s the start wins
+  note_placement(c, s);
   if (d_v != 0) at(c, s).valore2 = low_16(d_v);
   if (has_warning) {
     cella& avviso = at(c, w);
     avviso.tipo = tipo_cella::avviso_rallentamento;
+    note_placement(c, w);
     if (d_v != 0) avviso.valore2 = low_16(d_v);
     avviso.valore1 = velocita;
   }
@@ -83,11 +105,13 @@ std::optional<fault> memo_rallentamento(compilation& c, const rallentamento_entr
   if (f_ta == 0) return std::nullopt;
   const std::int64_t q = cell_at(double(x) - 1200, 0);
   for (int i = 0; i <= 3; ++i) {
-    if (!free_at(c, q - i)) return refuse(20);
+    if (!free_at(c, q - i))
+      return taken(c, 20, x, head + ", its approach cells before the warning board", q - i);
   }
   for (int i = 0; i <= 3; ++i) {
     cella& a = at(c, q - i);
     a.tipo = tipo_cella::preavviso_rallentamento;
+    note_placement(c, q - i);
     a.valore1 = static_cast<integer_t>(i + 1);
     if (d_v != 0) a.valore2 = static_cast<integer_t>(i + 1);
   }

@@ -10,6 +10,8 @@
 
 namespace scenario {
 
+enum class color_mode { automatic, always, never };
+
 struct compile_options {
   std::string line_path;
   std::string train_path;
@@ -19,10 +21,23 @@ struct compile_options {
   bool no_geometry = false;
   bool force = false;
   bool json = false;
+  bool no_source = false;                       // diagnostics without the source line and caret
+  color_mode color = color_mode::automatic;     // automatic: colours when `terminal`
+  bool terminal = false;                        // the diagnostics stream is a terminal
+  std::string input_encoding = "windows-1252";  // or "utf-8": converted before compiling
+};
+
+// `scenario check`: the compile in memory, nothing written, with the author checks.
+struct check_options {
+  compile_options compile;
+  bool werror = false;  // warnings make the status 1
 };
 
 // Runs the command. `out` receives the JSON document (with --json) and nothing else; `err` receives
 // everything meant for people. Returns the exit status. The input files are only read.
 int run_compile(const compile_options& options, std::ostream& out, std::ostream& err);
+
+// Runs `scenario check`: the same statuses as `compile`, and 1 for a warning under --werror.
+int run_check(const check_options& options, std::ostream& out, std::ostream& err);
 
 }  // namespace scenario

@@ -1,9 +1,12 @@
 // `scenario`: the command-line tool for scenario authors.
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <iostream>
 
 #include "tool/compile_command.h"
 #include "tool/dump_command.h"
+#include "tool/explain_command.h"
 #include "tool/export_command.h"
 #include "tool/plot_command.h"
 
@@ -24,6 +27,39 @@ int main(int argc, char** argv) {
                 "do not build or write the line geometry file");
   cmd->add_flag("--force", compile.force, "write the compiled files even after a reader fault");
   cmd->add_flag("--json", compile.json, "print one JSON document on stdout");
+  // The diagnostic options, shared with check.
+  auto add_diagnostic_options = [](CLI::App* sub, scenario::compile_options& o) {
+    sub->add_flag("--no-source", o.no_source, "leave the source line and caret out of diagnostics");
+    sub->add_option("--color", o.color, "colour diagnostics: auto (on a terminal), always, never")
+        ->transform(CLI::CheckedTransformer(
+            std::map<std::string, scenario::color_mode>{{"auto", scenario::color_mode::automatic},
+                                                        {"always", scenario::color_mode::always},
+                                                        {"never", scenario::color_mode::never}}));
+    sub->add_option("--input-encoding", o.input_encoding,
+                    "encoding of the data files: windows-1252 (as the simulator reads them) or "
+                    "utf-8 (converted to windows-1252 first)")
+        ->check(CLI::IsMember({"windows-1252", "utf-8"}));
+  };
+  add_diagnostic_options(cmd, compile);
+
+  scenario::check_options check;
+  CLI::App* check_cmd = app.add_subcommand(
+      "check", "Compile in memory and warn about text that is probably not meant; writes nothing");
+  check_cmd->add_option("LINE", check.compile.line_path, "line description file")->required();
+  check_cmd->add_option("TRAIN", check.compile.train_path, "train scenario file")->required();
+  check_cmd->add_option("--route", check.compile.route,
+                        "route name, when the file names do not tell it");
+  check_cmd->add_option("--train", check.compile.train,
+                        "train name, when the file names do not tell it");
+  check_cmd->add_flag("--json", check.compile.json, "print one JSON document on stdout");
+  check_cmd->add_flag("--werror", check.werror, "exit with status 1 when there is a warning");
+  add_diagnostic_options(check_cmd, check.compile);
+
+  std::string explain_code;
+  CLI::App* explain_cmd =
+      app.add_subcommand("explain", "Explain a code: meaning, common causes and an example");
+  explain_cmd->add_option("CODE", explain_code, "a code as diagnostics print it, e.g. 16")
+      ->required();
 
   scenario::export_options export_opts;
   CLI::App* export_cmd = app.add_subcommand(
@@ -58,7 +94,12 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? 0 : scenario::as_int(scenario::exit_status::usage_or_file_error);
   }
+  const bool terminal = isatty(STDERR_FILENO) != 0;
+  compile.terminal = terminal;
+  check.compile.terminal = terminal;
   if (cmd->parsed()) return scenario::run_compile(compile, std::cout, std::cerr);
+  if (check_cmd->parsed()) return scenario::run_check(check, std::cout, std::cerr);
+  if (explain_cmd->parsed()) return scenario::run_explain(explain_code, std::cout, std::cerr);
   if (export_cmd->parsed()) return scenario::run_export(export_opts, std::cout, std::cerr);
   if (dump_cmd->parsed()) return scenario::run_dump(dump, std::cout, std::cerr);
   if (plot_cmd->parsed()) return scenario::run_plot(plot, std::cout, std::cerr);

@@ -229,8 +229,12 @@ TEST_F(StationsTest, SpacingOfConsecutiveStations) {
   EXPECT_EQ(c.voci_generali[3].inizio, 6450);
   EXPECT_EQ(c.percorso[138].tipo, tipo_cella::stazione);
   ASSERT_EQ(c.diagnostics.size(), 1u);
-  EXPECT_EQ(c.diagnostics[0], (diagnostic{22, 6700, severity::error, source_file::train_scenario, 7,
-                                          describe_code(22)}));
+  EXPECT_EQ(c.diagnostics[0].code, 22);
+  EXPECT_EQ(c.diagnostics[0].position, 6700);
+  EXPECT_EQ(c.diagnostics[0].line, 7);
+  EXPECT_EQ(c.diagnostics[0].message,
+            "station 3 at 6700 m: its area starts at 6450 m, less than 350 m after the area of "
+            "station 2 ends at 6500 m; move it so that its area starts at 6850 m or later");
 }
 
 TEST_F(StationsTest, RefusalsAndWhereTheReadingGoes) {

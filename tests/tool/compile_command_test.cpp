@@ -92,8 +92,13 @@ TEST(ToolCompile, ReaderFaultNamesFileLineAndPositionAndWritesNothing) {
   const run_result r = run(o);
   EXPECT_EQ(r.status, as_int(exit_status::fault));
   EXPECT_EQ(r.err, line +
-                       ":5: error: text board on a cell that already holds an object at 450 m"
-                       " [code 6]\n");
+                       ":5:23: error: text board at 450 m: cell 10 (metres 500 to 549) already "
+                       "holds a text board, placed by line 4 of the line description; move one "
+                       "of the two by 50 m or more [code 6]\n"
+                       "   5 | cartello_indicatore,  450,   (Cod)\n"
+                       "     |                       ^\n"
+                       "hint: `scenario explain 6` tells what this code means, its common causes "
+                       "and a corrected example\n");
   EXPECT_EQ(dir.count(), 0u);
 }
 
@@ -258,7 +263,7 @@ TEST(ToolJson, PathsWithWindows1252BytesAreUtf8InTheDocument) {
   EXPECT_EQ(r.run.status, as_int(exit_status::fault));
   ASSERT_EQ(r.doc["diagnostics"].size(), 1u) << r.run.out;
   EXPECT_EQ(r.doc["diagnostics"][0]["file"], folder_utf8 + "/Clash_linea.txt");
-  EXPECT_NE(r.run.err.find(folder + "/Clash_linea.txt:5: error:"), std::string::npos);
+  EXPECT_NE(r.run.err.find(folder + "/Clash_linea.txt:5:23: error:"), std::string::npos);
 
   r = run_json({folder + "/Gone_linea.txt", mini_train, "--train", "Treno 1", "-o", dir.path()});
   EXPECT_EQ(r.run.status, as_int(exit_status::usage_or_file_error));

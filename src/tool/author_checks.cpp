@@ -1,0 +1,226 @@
+#include "tool/author_checks.h"
+
+#include <algorithm>
+#include <map>
+#include <tuple>
+#include <utility>
+
+#include "model/text.h"
+#include "reader/entry_scan.h"
+
+namespace scenario {
+
+namespace {
+
+// The keys as the built-in files write them: what a typo is most likely a typo of.
+constexpr std::string_view line_general_keys[] = {"lunghezza percorso",
+                                                  "progressiva chilometrica uno",
+                                                  "progressiva chilometrica due",
+                                                  "progressiva chilometrica tre",
+                                                  "sfondo uno",
+                                                  "sfondo due",
+                                                  "sfondo tre",
+                                                  "ripetizione segnali 4 codici",
+                                                  "ripetizione segnali 9 codici"};
+constexpr std::string_view line_entry_keys[] = {
+    "pendenza", "curvad1",  "curvad2",         "curvad3",
+    "curvad4",  "curvad5",  "curvad6",         "curvas1",
+    "curvas2",  "curvas3",  "curvas4",         "curvas5",
+    "curvas6",  "montagna", "indicatori_vmax", "cartello_indicatore"};
+constexpr std::string_view train_keys[] = {"percentuale massa frenata",
+                                           "numero vetture",
+                                           "velocita",
+                                           "aderenza",
+                                           "orologio",
+                                           "sabbia",
+                                           "segnale",
+                                           "rallentamento",
+                                           "abbattimento",
+                                           "stazione"};
+
+std::string trimmed_lower(std::string_view s) {
+  const std::size_t first = s.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  const std::size_t last = s.find_last_not_of(" \t");
+  return lower(s.substr(first, last - first + 1));
+}
+
+bool is_number_text(std::string_view s) {
+  const std::string t = trimmed_lower(s);
+  if (t.empty()) return false;
+  std::size_t i = (t[0] == '+' || t[0] == '-') ? 1 : 0;
+  bool digit = false;
+  for (; i < t.size(); ++i) {
+    if (t[i] >= '0' && t[i] <= '9') {
+      digit = true;
+    } else if (t[i] != '.') {
+      return false;
+    }
+  }
+  return digit;
+}
+
+diagnostic warning_at(std::int32_t code, source_file file, source_point at, std::string message,
+                      severity sev = severity::warning) {
+  diagnostic d;
+  d.code = code;
+  d.sev = sev;
+  d.file = file;
+  d.line = at.line;
+  d.column = at.column;
+  d.message = std::move(message);
+  return d;
+}
+
+// The lists whose positions must not go back; the cursor lists also must not repeat a position.
+bool ordered_list(std::string_view list) {
+  return list == "gradient" || list == "speed limit" || list == "adhesion" || list == "signal";
+}
+bool cursor_list(std::string_view list) {
+  return list == "gradient" || list == "speed limit" || list == "adhesion";
+}
+
+void position_checks(const compilation& c, std::vector<diagnostic>& out) {
+  const long_t length = c.voci_generali[voce::treno_e_percorso].fine;
+  std::map<std::pair<source_file, std::string>, const read_entry*> previous;
+  for (const read_entry& e : c.entries_read) {
+    const std::string what = e.list + " at " + std::to_string(e.position) + " m";
+    if (e.position > length) {
+      out.push_back(warning_at(author_code::beyond_end, e.file, e.at,
+                               what + " lies beyond the route's end at " + std::to_string(length) +
+                                   " m; the compile takes it without a word, in the 7000 m of "
+                                   "cells after the end"));
+    }
+    const auto key = std::make_pair(e.file, e.list);
+    const read_entry* before = previous[key];
+    previous[key] = &e;
+    if (!before || !ordered_list(e.list)) continue;
+    const std::string after = " (line " + std::to_string(before->at.line) + ")";
+    if (e.position < before->position) {
+      out.push_back(warning_at(author_code::backwards, e.file, e.at,
+                               what + " comes after the " + e.list + " at " +
+                                   std::to_string(before->position) + " m" + after +
+                                   ": positions go backwards; list the entries in order"));
+    } else if (e.position == before->position && cursor_list(e.list)) {
+      out.push_back(warning_at(author_code::same_position, e.file, e.at,
+                               what + " repeats the position of the entry before it" + after +
+                                   "; the earlier value still takes one more cell"));
+    }
+  }
+}
+
+void key_checks(const compilation& c, std::vector<diagnostic>& out) {
+  // Fields after an unknown key on its line are its values, not strays of their own.
+  source_file unknown_file = source_file::none;
+  int unknown_line = 0;
+  for (const passed_field& f : c.passed_over) {
+    if (f.file == unknown_file && f.at.line == unknown_line) continue;
+    if (is_number_text(f.text)) {
+      out.push_back(warning_at(
+          author_code::stray_value, f.file, f.at,
+          "the value field \"" + trimmed_lower(f.text) +
+              "\" belongs to no entry and is passed over (a decimal point is \".\": \"-4,5\" "
+              "reads as -4 and a stray 5)",
+          severity::note));
+      continue;
+    }
+    if (trimmed_lower(f.text).empty()) continue;
+    // A key field in the general section of the line description is matched against its keys.
+    std::string message = "unknown key '" + trimmed_lower(f.text) + "'";
+    const std::string suggestion = nearest_key(f.file, f.text, f.general_section);
+    if (!suggestion.empty()) message += " (did you mean '" + suggestion + "'?)";
+    message += "; the entry is passed over with its values";
+    out.push_back(warning_at(author_code::unknown_key, f.file, f.at, message));
+    unknown_file = f.file;
+    unknown_line = f.at.line;
+  }
+}
+
+// What the text of a line is, from its key.
+std::string text_kind(std::string_view line) {
+  const std::string key = lower(line.substr(0, line.find(',')));
+  if (key.find("cartello") != std::string::npos) return "the board text";
+  if (key.find("stazione") != std::string::npos) return "the station name";
+  return "the text";
+}
+
+void encoding_checks(source_file file, std::string_view bytes, std::vector<diagnostic>& out) {
+  int line = 1;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    std::size_t end = bytes.find('\n', start);
+    if (end == std::string_view::npos) end = bytes.size();
+    const std::string_view text = bytes.substr(start, end - start);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const std::size_t n = utf8_sequence_at(text, i);
+      if (n == 0) continue;
+      out.push_back(warning_at(
+          author_code::looks_like_utf8, file, {line, static_cast<int>(i) + 1},
+          text_kind(text) + " looks like UTF-8 (\"" + std::string(text.substr(i, n)) +
+              "\"); the simulator reads Windows-1252; save the file in that code page or give "
+              "--input-encoding utf-8"));
+      break;
+    }
+    start = end + 1;
+    ++line;
+  }
+}
+
+}  // namespace
+
+std::size_t edit_distance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1] ? 1u : 0u)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+std::string nearest_key(source_file file, std::string_view key, bool general_section) {
+  const std::string wanted = trimmed_lower(key);
+  std::vector<std::string_view> keys;
+  if (file == source_file::train_scenario) {
+    keys.assign(std::begin(train_keys), std::end(train_keys));
+  } else if (general_section) {
+    keys.assign(std::begin(line_general_keys), std::end(line_general_keys));
+  } else {
+    keys.assign(std::begin(line_entry_keys), std::end(line_entry_keys));
+  }
+  std::string best;
+  std::size_t best_distance = SIZE_MAX;
+  for (std::string_view k : keys) {
+    const std::size_t d = edit_distance(wanted, k);
+    if (d < best_distance) {
+      best_distance = d;
+      best = std::string(k);
+    }
+  }
+  // A third of the key's letters may be wrong, and at least two.
+  const std::size_t allowed = std::max<std::size_t>(2, best.size() / 3);
+  return best_distance <= allowed ? best : std::string();
+}
+
+std::vector<diagnostic> author_warnings(const compilation& c, std::string_view line_bytes,
+                                        std::string_view train_bytes, bool check_encoding) {
+  std::vector<diagnostic> out;
+  key_checks(c, out);
+  position_checks(c, out);
+  if (check_encoding) {
+    encoding_checks(source_file::line_description, line_bytes, out);
+    encoding_checks(source_file::train_scenario, train_bytes, out);
+  }
+  // In file order, so that the author reads them top to bottom.
+  std::stable_sort(out.begin(), out.end(), [](const diagnostic& a, const diagnostic& b) {
+    return std::tie(a.file, a.line, a.column) < std::tie(b.file, b.line, b.column);
+  });
+  return out;
+}
+
+}  // namespace scenario

@@ -1,0 +1,31 @@
+// `scenario explain CODE`: what a code means, its common causes, and a wrong and a corrected
+// example.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace scenario {
+
+struct explanation {
+  std::string_view code;  // "16", "1250", "201", "exit-2"
+  std::string_view title;
+  std::string_view meaning;
+  std::string_view causes;
+  std::string_view wrong;  // a few lines of a data file, or a command
+  std::string_view right;
+};
+
+// Every code the compiler, the spacing pass, the guard checks and the author checks give, and the
+// tool's exit statuses.
+const std::vector<explanation>& explanations();
+
+// The explanation of `code` ("16", or "exit-2" for an exit status), or null.
+const explanation* find_explanation(std::string_view code);
+
+// Prints it; status 2 for a code without an explanation.
+int run_explain(const std::string& code, std::ostream& out, std::ostream& err);
+
+}  // namespace scenario
