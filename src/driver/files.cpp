@@ -6,12 +6,18 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace scenario {
 
 file_error::file_error(const std::string& path, const std::string& action, int err)
     : std::runtime_error("cannot " + action + " \"" + path + "\": " + std::strerror(err)),
       path_(path) {}
+
+file_error::file_error(const std::string& path, const std::string& action,
+                       const std::string& reason)
+    : std::runtime_error("cannot " + action + " \"" + path + "\": " + reason), path_(path) {}
 
 std::optional<std::string> read_whole_file(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -71,6 +77,28 @@ void replace_file(const std::string& path, std::string_view bytes, write_call wr
   fd = -1;
   if (closed != 0) fail("write", errno);
   if (::rename(temp.c_str(), path.c_str()) != 0) fail("replace", errno);
+}
+
+void make_directories(const std::string& path) {
+  namespace fs = std::filesystem;
+  if (path.empty()) return;
+  std::error_code ec;
+  fs::create_directories(path, ec);
+  if (!ec) return;
+  // The nearest part that exists tells whether a file stands in the way.
+  for (fs::path part = fs::path(path).lexically_normal(); !part.empty();
+       part = part.parent_path()) {
+    std::error_code probe;
+    const fs::file_status status = fs::status(part, probe);
+    if (fs::exists(status)) {
+      if (!fs::is_directory(status))
+        throw file_error(path, "create the directory",
+                         "\"" + part.string() + "\" exists and is not a directory");
+      break;
+    }
+    if (part == part.parent_path()) break;
+  }
+  throw file_error(path, "create the directory", ec.message());
 }
 
 void remove_file(const std::string& path) {

@@ -15,6 +15,8 @@ namespace scenario {
 class file_error : public std::runtime_error {
  public:
   file_error(const std::string& path, const std::string& action, int err);
+  // A reason the system's error numbers do not say.
+  file_error(const std::string& path, const std::string& action, const std::string& reason);
   const std::string& path() const { return path_; }
 
  private:
@@ -30,6 +32,10 @@ using write_call = ssize_t (*)(int fd, const void* data, std::size_t size);
 // Replaces the file with `bytes`: written to a temporary file in the same directory, then renamed
 // over the name. On failure the temporary is removed and an earlier file stays as it was.
 void replace_file(const std::string& path, std::string_view bytes, write_call write = nullptr);
+
+// Creates the directory with every missing parent; nothing to do when it exists. When a part of
+// the path exists but is not a directory, the message names that part.
+void make_directories(const std::string& path);
 
 // Removes the file if it exists.
 void remove_file(const std::string& path);

@@ -108,6 +108,7 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
   }
 
   try {
+    make_directories(options.output_dir);
     for (const output_file& f : compiled_files(c)) {
       const std::string path = join_path(options.output_dir, f.name);
       replace_file(path, f.bytes);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 
 #include "support/temp_dir.h"
 
@@ -73,6 +74,26 @@ TEST(ReplaceFile, UnwritableDirectoryNamesTheFileAndTheReason) {
     FAIL() << "expected file_error";
   } catch (const file_error& e) {
     EXPECT_EQ(std::string(e.what()), "cannot create \"" + path + "\": Not a directory");
+  }
+}
+
+TEST(MakeDirectories, CreatesTheMissingPartsAndNamesAFileInTheWay) {
+  temp_dir dir;
+  make_directories(dir.file("a/b/c"));
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("a/b/c")));
+  EXPECT_NO_THROW(make_directories(dir.file("a/b")));  // already there
+  EXPECT_NO_THROW(make_directories(""));               // the current directory
+
+  dir.write("plain", "");
+  for (const std::string& path : {dir.file("plain"), dir.file("plain/x/y")}) {
+    try {
+      make_directories(path);
+      FAIL() << "expected file_error for " << path;
+    } catch (const file_error& e) {
+      EXPECT_EQ(std::string(e.what()), "cannot create the directory \"" + path + "\": \"" +
+                                           dir.file("plain") + "\" exists and is not a directory");
+      EXPECT_EQ(e.path(), path);
+    }
   }
 }
 

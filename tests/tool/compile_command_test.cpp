@@ -163,11 +163,14 @@ TEST(ToolCompile, UsageAndFileErrors) {
   EXPECT_NE(r.err.find("32768 bytes long"), std::string::npos) << r.err.substr(0, 200);
   EXPECT_EQ(dir.count(), 0u);
 
+  dir.write("plain", "a file");
   compile_options o = options_into(dir);
-  o.output_dir = dir.file("missing-dir");
+  o.output_dir = dir.file("plain") + "/out";
   r = run(o);
   EXPECT_EQ(r.status, as_int(exit_status::usage_or_file_error));
-  EXPECT_NE(r.err.find("missing-dir"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("\"" + dir.file("plain") + "\" exists and is not a directory"),
+            std::string::npos)
+      << r.err;
 }
 
 TEST(ToolCompile, NamesThatWouldLeaveTheOutputFolderAreRefused) {
