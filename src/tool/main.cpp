@@ -1,15 +1,17 @@
 // `scenario`: the command-line tool for scenario authors.
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <optional>
 
+#include "tool/command_line.h"
 #include "tool/compile_command.h"
 #include "tool/dump_command.h"
 #include "tool/export_command.h"
 #include "tool/plot_command.h"
 
 int main(int argc, char** argv) {
-  CLI::App app{"Compiles train-driving scenarios from their line description and train files."};
-  app.require_subcommand(1);
+  CLI::App app{"Compiles train-driving scenarios from their line description and train files.",
+               "scenario"};
 
   scenario::compile_options compile;
   CLI::App* cmd = app.add_subcommand("compile", "Compile a line description and a train scenario");
@@ -24,12 +26,15 @@ int main(int argc, char** argv) {
                 "do not build or write the line geometry file");
   cmd->add_flag("--force", compile.force, "write the compiled files even after a reader fault");
   cmd->add_flag("--json", compile.json, "print one JSON document on stdout");
+  cmd->footer(scenario::example_footer(
+      "scenario compile mine/Roma_Pisa_linea.txt \"mine/Roma_Pisa_EXPR 368-.txt\" -o out"));
 
   scenario::export_options export_opts;
   CLI::App* export_cmd = app.add_subcommand(
       "export", "Write the built-in data files and documents, to start a new scenario from them");
   export_cmd->add_option("-o,--output", export_opts.output_dir, "directory for the text files");
   export_cmd->add_flag("--force", export_opts.force, "replace files that already exist");
+  export_cmd->footer(scenario::example_footer("scenario export -o mine"));
 
   scenario::dump_options dump;
   CLI::App* dump_cmd = app.add_subcommand("dump", "Show what a compiled file holds");
@@ -43,6 +48,7 @@ int main(int argc, char** argv) {
   dump_cmd->add_flag("--json", dump.json, "print one JSON document");
   dump_cmd->add_flag("--all", dump.all, "every cell, record or point");
   dump_cmd->add_option("--step", dump.step, "metres between the geometry points listed (1000)");
+  dump_cmd->footer(scenario::example_footer("scenario dump \"out/Roma_Pisa_EXPR 368.dat\""));
 
   scenario::plot_options plot;
   CLI::App* plot_cmd =
@@ -52,11 +58,22 @@ int main(int argc, char** argv) {
   plot_cmd->add_option("-o,--output", plot.output, "the SVG file to write")->required();
   plot_cmd->add_option("--scenario", plot.scenario_path, "scenario file, when not beside");
   plot_cmd->add_option("--geometry", plot.geometry_path, "line geometry file, when not beside");
+  plot_cmd->footer(
+      scenario::example_footer("scenario plot \"out/Roma_Pisa_EXPR 368.dat\" -o out/plot.svg"));
 
+  // The command line as a whole: after every command is registered, so that the listing, the
+  // examples and "did you mean" see them all.
+  scenario::finish_command_line(app, SCENARIO_VERSION);
+  if (std::optional<int> refused = scenario::refuse_unknown_command(app, argc, argv, std::cerr))
+    return *refused;
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? 0 : scenario::as_int(scenario::exit_status::usage_or_file_error);
+  }
+  if (app.get_subcommands().empty()) {
+    std::cerr << app.help();
+    return scenario::as_int(scenario::exit_status::usage_or_file_error);
   }
   if (cmd->parsed()) return scenario::run_compile(compile, std::cout, std::cerr);
   if (export_cmd->parsed()) return scenario::run_export(export_opts, std::cout, std::cerr);
