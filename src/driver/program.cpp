@@ -9,6 +9,9 @@ namespace scenario {
 
 int compile_directory(user_interface& ui, const std::string& directory, const std::string& route,
                       const std::string& train, long_t j) {
+  // Before the data files are read and deleted: a name that cannot be written stops nothing
+  // halfway.
+  check_names(route, train);
   compilation c;
   c.nome_percorso = route;
   c.nome_treno = train;

@@ -23,7 +23,8 @@ inline constexpr int exit_error_message = 1;
 inline constexpr int exit_file_error = 2;
 
 // Compiles the data files found in `directory` (then deletes them) and writes the compiled files
-// there. Returns the exit status; a file that cannot be written throws file_error.
+// there. Returns the exit status; a file that cannot be written throws file_error, and a route or
+// train name the compiled files cannot carry throws name_error before any file is touched.
 int compile_directory(user_interface& ui, const std::string& directory, const std::string& route,
                       const std::string& train, long_t j);
 

@@ -31,7 +31,11 @@ std::string encode_scenario(const tabella_voci& voci) {
     w.i32(v.fine);
     w.i32(v.posizione);
     w.u8(v.ottetto0);
-    // The name's length is an Integer; the reader refuses longer texts.
+    // The reader refuses longer texts; a longer name would have its length wrapped.
+    if (v.nome.size() > longest_name)
+      throw name_error("a name of " + std::to_string(v.nome.size()) +
+                       " bytes cannot be stored in the scenario file (at most " +
+                       std::to_string(longest_name) + ")");
     w.i16(static_cast<std::int16_t>(v.nome.size()));
     w.bytes(v.nome);
     w.i16(v.intero1);
@@ -95,7 +99,28 @@ std::string train_text_file_name(const std::string& route, const std::string& tr
   return route + "_" + train + "-.txt";
 }
 
+std::optional<std::string> name_fault(std::string_view role, std::string_view name) {
+  const std::string subject = "the " + std::string(role) + " name";
+  if (name.size() > longest_name)
+    return subject + " is " + std::to_string(name.size()) +
+           " bytes long; the scenario file stores at most " + std::to_string(longest_name);
+  if (name.find('\0') != std::string_view::npos)
+    return subject + " holds a NUL byte, which no file name can hold";
+  const std::string quoted = subject + " \"" + std::string(name) + "\"";
+  if (name.find('/') != std::string_view::npos)
+    return quoted + " holds \"/\": the compiled files must stay inside the output folder";
+  if (name == "." || name == "..")
+    return quoted + " names a folder: the compiled files must stay inside the output folder";
+  return std::nullopt;
+}
+
+void check_names(std::string_view route, std::string_view train) {
+  if (std::optional<std::string> fault = name_fault("route", route)) throw name_error(*fault);
+  if (std::optional<std::string> fault = name_fault("train", train)) throw name_error(*fault);
+}
+
 std::vector<output_file> compiled_files(const compilation& c) {
+  check_names(c.nome_percorso, c.nome_treno);
   std::vector<output_file> files;
   if (c.genera_linea != 0)
     files.push_back({geometry_file_name(c.nome_percorso), encode_geometry(c.tracciato)});

@@ -1,7 +1,10 @@
 // The three compiled files the simulator loads: their names and their bytes.
 #pragma once
 
+#include <optional>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/model.h"
@@ -9,8 +12,18 @@
 namespace scenario {
 
 inline constexpr std::size_t cell_record_size = 15;
+// A name's length is an Integer in the scenario file.
+inline constexpr std::size_t longest_name = 32767;
+
+// A route or train name, or a record's text, that the compiled files cannot carry. It is thrown
+// before any file is written.
+class name_error : public std::invalid_argument {
+ public:
+  using std::invalid_argument::invalid_argument;
+};
 
 std::string encode_route_cells(const std::vector<cella>& percorso);
+// Throws name_error for a name longer than longest_name.
 std::string encode_scenario(const tabella_voci& voci);
 std::string encode_geometry(const tracciato_t& tracciato);
 
@@ -21,13 +34,21 @@ std::string route_cell_file_name(const std::string& route, const std::string& tr
 std::string line_text_file_name(const std::string& route);
 std::string train_text_file_name(const std::string& route, const std::string& train);
 
+// Why `name` cannot be the route or train name (`role` is "route" or "train"), or nullopt when it
+// can: it must fit the scenario file, and the compiled files it names must stay inside their
+// folder, so it holds no "/" and no NUL byte and is neither "." nor "..".
+std::optional<std::string> name_fault(std::string_view role, std::string_view name);
+
+// Throws name_error with the first fault of the two names.
+void check_names(std::string_view route, std::string_view train);
+
 struct output_file {
   std::string name;
   std::string bytes;
 };
 
 // The compiled files of a compilation in their write order: line geometry (when the plan is built),
-// scenario, route cells.
+// scenario, route cells. Throws name_error when the route or train name cannot be used.
 std::vector<output_file> compiled_files(const compilation& c);
 
 }  // namespace scenario

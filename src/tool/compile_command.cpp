@@ -6,6 +6,7 @@
 #include "driver/pipeline.h"
 #include "output/compiled_files.h"
 #include "tool/diagnostic_format.h"
+#include "tool/json_output.h"
 
 namespace scenario {
 
@@ -52,8 +53,8 @@ struct report {
       doc["diagnostics"] = diagnostics;
       doc["files"] = files;
       doc["exit_status"] = status;
-      if (!failure.empty()) doc["error"] = failure;
-      out << doc.dump(2) << '\n';
+      if (!failure.empty()) doc["error"] = json_text(failure);
+      out << json_document(doc);
     }
     return status;
   }
@@ -89,6 +90,10 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
            "\" (expected <route>_linea.txt): give --route");
     return r.finish(tool_usage_or_file_error, nullptr);
   }
+  if (std::optional<std::string> fault = name_fault("route", *route)) {
+    r.fail(*fault);
+    return r.finish(tool_usage_or_file_error, nullptr);
+  }
   std::optional<std::string> train =
       options.train ? options.train : train_from_train_file(options.train_path, *route);
   if (!train) {
@@ -96,9 +101,8 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
            "_<train>-.txt): give --train");
     return r.finish(tool_usage_or_file_error, nullptr);
   }
-  // A name is stored with an Integer length in the scenario file.
-  if (route->size() > 32767 || train->size() > 32767) {
-    r.fail("a route or train name longer than 32767 bytes cannot be stored");
+  if (std::optional<std::string> fault = name_fault("train", *train)) {
+    r.fail(*fault);
     return r.finish(tool_usage_or_file_error, nullptr);
   }
 
@@ -134,7 +138,7 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
     for (const output_file& f : compiled_files(c)) {
       const std::string path = join_path(options.output_dir, f.name);
       replace_file(path, f.bytes);
-      r.files.push_back(path);
+      r.files.push_back(json_text(path));
     }
   } catch (const file_error& e) {
     r.fail(e.what());

@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "tool/json_output.h"
+
 namespace scenario {
 
 namespace {
@@ -40,9 +42,9 @@ nlohmann::json diagnostic_json(const diagnostic& d, const source_names& names) {
   j["position"] = d.position ? nlohmann::json(*d.position) : nlohmann::json(nullptr);
   j["severity"] = severity_name(d.sev);
   const std::string* file = file_name(d.file, names);
-  j["file"] = file ? nlohmann::json(*file) : nlohmann::json(nullptr);
+  j["file"] = file ? json_text(*file) : nlohmann::json(nullptr);
   j["line"] = d.line > 0 ? nlohmann::json(d.line) : nlohmann::json(nullptr);
-  j["message"] = d.message;
+  j["message"] = json_text(d.message);
   return j;
 }
 

@@ -17,6 +17,7 @@ struct source_names {
 // "FILE:LINE: error: MESSAGE at N m [code C]"; the file and line are left out when unknown.
 std::string format_diagnostic(const diagnostic& d, const source_names& names);
 
+// The same as a JSON object, its file name and message as UTF-8 (json_text).
 nlohmann::json diagnostic_json(const diagnostic& d, const source_names& names);
 
 }  // namespace scenario

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "driver/files.h"
+#include "output/compiled_files.h"
 #include "support/temp_dir.h"
 
 namespace scenario {
@@ -155,6 +156,18 @@ TEST(CompileDirectory, UnwritableTargetGivesFileErrorAndKeepsEarlierFiles) {
   EXPECT_TRUE(dir.exists(scenario_file));
   EXPECT_TRUE(std::filesystem::is_directory(dir.file(cells)));
   EXPECT_EQ(dir.count(), 3u);  // geometry, scenario, the directory: no temporary left
+}
+
+TEST(CompileDirectory, UnusableNameIsRefusedBeforeAnyFileIsTouched) {
+  temp_dir dir;
+  write_data(dir, small_line, small_train);
+  recording_ui ui;
+  EXPECT_THROW(compile_directory(ui, dir.path(), route, std::string(40000, 't'), 1), name_error);
+  EXPECT_THROW(compile_directory(ui, dir.path(), "../" + route, train, 1), name_error);
+  EXPECT_TRUE(ui.events.empty());
+  EXPECT_TRUE(dir.exists(line_file));
+  EXPECT_TRUE(dir.exists(train_file));
+  EXPECT_EQ(dir.count(), 2u);
 }
 
 TEST(FormLoad, ShowsTheNoticeBeforeAnythingElse) {

@@ -2,16 +2,21 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
+#include <string>
+#include <vector>
 
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 
 namespace scenario {
 namespace {
 
+using testing::program_output;
+using testing::run_program;
 using testing::temp_dir;
 
 const std::string data_dir = std::string(TEST_DATA_DIR) + "/tool/";
@@ -154,6 +159,7 @@ TEST(ToolCompile, UsageAndFileErrors) {
   too_long.train = std::string(32768, 't');
   r = run(too_long);
   EXPECT_EQ(r.status, tool_usage_or_file_error);
+  EXPECT_NE(r.err.find("32768 bytes long"), std::string::npos) << r.err.substr(0, 200);
   EXPECT_EQ(dir.count(), 0u);
 
   compile_options o = options_into(dir);
@@ -163,19 +169,111 @@ TEST(ToolCompile, UsageAndFileErrors) {
   EXPECT_NE(r.err.find("missing-dir"), std::string::npos) << r.err;
 }
 
-int run_binary(const std::string& arguments) {
-  const std::string command =
-      std::string(TEST_BIN_DIR) + "/scenario " + arguments + " >/dev/null 2>&1";
-  const int raw = std::system(command.c_str());
-  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+TEST(ToolCompile, NamesThatWouldLeaveTheOutputFolderAreRefused) {
+  struct name_case {
+    std::optional<std::string> route;
+    std::optional<std::string> train;
+    std::string why;
+  };
+  const name_case cases[] = {
+      {"../x", std::nullopt, "the route name \"../x\" holds \"/\""},
+      {std::nullopt, "a/b", "the train name \"a/b\" holds \"/\""},
+      {std::nullopt, "/", "the train name \"/\" holds \"/\""},
+      {".", "Treno 1", "the route name \".\" names a folder"},
+      {std::nullopt, "..", "the train name \"..\" names a folder"},
+  };
+  for (const name_case& c : cases) {
+    temp_dir parent;
+    std::filesystem::create_directory(parent.file("out"));
+    compile_options o = options_into(parent);
+    o.output_dir = parent.file("out");
+    o.route = c.route;
+    o.train = c.train;
+    o.json = true;
+    const run_result r = run(o);
+    EXPECT_EQ(r.status, tool_usage_or_file_error) << c.why;
+    EXPECT_NE(r.err.find(c.why), std::string::npos) << r.err;
+    const nlohmann::json doc = nlohmann::json::parse(r.out);
+    EXPECT_NE(doc["error"].get<std::string>().find(c.why), std::string::npos) << r.out;
+    EXPECT_EQ(parent.count(), 1u) << c.why;  // only the output folder, and it stays empty
+    EXPECT_TRUE(std::filesystem::is_empty(parent.file("out"))) << c.why;
+  }
+}
+
+const std::string scenario_program = std::string(TEST_BIN_DIR) + "/scenario";
+
+struct json_run {
+  program_output run;
+  nlohmann::json doc;
+};
+
+// The built tool with --json; stdout must be one JSON document, and the parser refuses bad UTF-8.
+json_run run_json(std::vector<std::string> args) {
+  args.insert(args.begin(), "compile");
+  args.push_back("--json");
+  json_run r{run_program(scenario_program, args), {}};
+  r.doc = nlohmann::json::parse(r.run.out, nullptr, false);
+  EXPECT_FALSE(r.doc.is_discarded()) << "not one valid JSON document:\n" << r.run.out << r.run.err;
+  return r;
+}
+
+TEST(ToolJson, Windows1252NamesAreUtf8InTheDocumentAndKeepTheirBytesOnDisk) {
+  temp_dir dir;
+  const json_run r = run_json(
+      {mini_line, mini_train, "-o", dir.path(), "--route", "Citt\xE0", "--train", "\x8A\x9F"});
+  EXPECT_EQ(r.run.status, tool_ok) << r.run.err;
+  EXPECT_EQ(r.doc["files"], (nlohmann::json{dir.file("Citt\xC3\xA0_linea.dat"),
+                                            dir.file("Citt\xC3\xA0_\xC5\xA0\xC5\xB8.sim"),
+                                            dir.file("Citt\xC3\xA0_\xC5\xA0\xC5\xB8.dat")}));
+  EXPECT_TRUE(dir.exists("Citt\xE0_linea.dat"));
+  EXPECT_TRUE(dir.exists("Citt\xE0_\x8A\x9F.dat"));
+  // The train's record holds the name's own two bytes after their length.
+  EXPECT_NE(dir.read("Citt\xE0_\x8A\x9F.sim").find(std::string("\x02\x00\x8A\x9F", 4)),
+            std::string::npos);
+}
+
+TEST(ToolJson, QuotedFieldIsUtf8InTheDocumentAndRawOnStderr) {
+  temp_dir dir;
+  dir.write("Bad_linea.txt", "[generale]\r\nlunghezza percorso, \x8A\r\n[fine]\r\n");
+  const json_run r =
+      run_json({dir.file("Bad_linea.txt"), mini_train, "--train", "Treno 1", "-o", dir.path()});
+  EXPECT_EQ(r.run.status, tool_reader_fault);
+  ASSERT_EQ(r.doc["diagnostics"].size(), 1u) << r.run.out;
+  EXPECT_EQ(r.doc["diagnostics"][0]["code"], 25);
+  EXPECT_EQ(r.doc["diagnostics"][0]["message"],
+            "unreadable entry: field \"\xC5\xA0\" is not a number");
+  EXPECT_NE(r.run.err.find("field \"\x8A\" is not a number"), std::string::npos) << r.run.err;
+}
+
+TEST(ToolJson, PathsWithWindows1252BytesAreUtf8InTheDocument) {
+  temp_dir dir;
+  const std::string folder = dir.file("d\xE9p\xF4t");
+  const std::string folder_utf8 = dir.file("d\xC3\xA9p\xC3\xB4t");
+  std::filesystem::create_directory(folder);
+  std::filesystem::copy_file(data_dir + "Clash_linea.txt", folder + "/Clash_linea.txt");
+
+  json_run r =
+      run_json({folder + "/Clash_linea.txt", mini_train, "--train", "Treno 1", "-o", dir.path()});
+  EXPECT_EQ(r.run.status, tool_reader_fault);
+  ASSERT_EQ(r.doc["diagnostics"].size(), 1u) << r.run.out;
+  EXPECT_EQ(r.doc["diagnostics"][0]["file"], folder_utf8 + "/Clash_linea.txt");
+  EXPECT_NE(r.run.err.find(folder + "/Clash_linea.txt:5: error:"), std::string::npos);
+
+  r = run_json({folder + "/Gone_linea.txt", mini_train, "--train", "Treno 1", "-o", dir.path()});
+  EXPECT_EQ(r.run.status, tool_usage_or_file_error);
+  EXPECT_EQ(r.doc["error"],
+            "cannot open \"" + folder_utf8 + "/Gone_linea.txt\": No such file or directory");
 }
 
 TEST(ToolCommandLine, ExitStatuses) {
-  EXPECT_EQ(run_binary("--help"), 0);
-  EXPECT_EQ(run_binary("compile --help"), 0);
-  EXPECT_EQ(run_binary(""), 2);
-  EXPECT_EQ(run_binary("compile only-one-file"), 2);
-  EXPECT_EQ(run_binary("compile a b --no-such-flag"), 2);
+  auto status = [](std::vector<std::string> args) {
+    return run_program(scenario_program, args).status;
+  };
+  EXPECT_EQ(status({"--help"}), 0);
+  EXPECT_EQ(status({"compile", "--help"}), 0);
+  EXPECT_EQ(status({}), 2);
+  EXPECT_EQ(status({"compile", "only-one-file"}), 2);
+  EXPECT_EQ(status({"compile", "a", "b", "--no-such-flag"}), 2);
 }
 
 }  // namespace
