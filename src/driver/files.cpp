@@ -1,6 +1,7 @@
 #include "driver/files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -10,14 +11,27 @@
 namespace scenario {
 
 file_error::file_error(const std::string& path, const std::string& action, int err)
-    : std::runtime_error("cannot " + action + " \"" + path + "\": " + std::strerror(err)),
-      path_(path) {}
+    : file_error(path, action, std::string(std::strerror(err))) {}
+
+file_error::file_error(const std::string& path, const std::string& action,
+                       const std::string& reason)
+    : std::runtime_error("cannot " + action + " \"" + path + "\": " + reason), path_(path) {}
 
 std::optional<std::string> read_whole_file(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that opening a FIFO returns at once; the type check below refuses it.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     if (errno == ENOENT) return std::nullopt;
     throw file_error(path, "open", errno);
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int err = errno;
+    const bool stat_failed = err != 0 && !S_ISDIR(st.st_mode) && !S_ISFIFO(st.st_mode);
+    ::close(fd);
+    if (S_ISDIR(st.st_mode)) throw file_error(path, "read", EISDIR);
+    if (stat_failed) throw file_error(path, "read", err);
+    throw file_error(path, "read", "not a regular file");
   }
   std::string out;
   char buffer[1 << 16];

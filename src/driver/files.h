@@ -15,13 +15,15 @@ namespace scenario {
 class file_error : public std::runtime_error {
  public:
   file_error(const std::string& path, const std::string& action, int err);
+  file_error(const std::string& path, const std::string& action, const std::string& reason);
   const std::string& path() const { return path_; }
 
  private:
   std::string path_;
 };
 
-// The whole file, or nullopt when it does not exist.
+// The whole file, or nullopt when it does not exist. Anything but a regular file (a directory, a
+// FIFO that would block the reader, a device) is refused with a file_error.
 std::optional<std::string> read_whole_file(const std::string& path);
 
 // The system's write call; tests inject short writes, interruptions and failures.
