@@ -1,7 +1,9 @@
-// Little-endian encoding of the widths the compiled files use, shared by every writer.
+// Little-endian encoding and decoding of the widths the compiled files use, shared by the writers
+// and the decoders.
 #pragma once
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -27,6 +29,51 @@ class byte_writer {
     out_.append(little_endian, static_cast<std::size_t>(n));
   }
   std::string out_;
+};
+
+// Reads values in order from a buffer. Every read first checks that its bytes are there; a read
+// that would run past the end returns false and leaves the position where it was.
+class byte_reader {
+ public:
+  explicit byte_reader(std::string_view in) : in_(in) {}
+
+  std::size_t offset() const { return pos_; }
+  std::size_t remaining() const { return in_.size() - pos_; }
+  bool at_end() const { return pos_ == in_.size(); }
+
+  bool u8(std::uint8_t& v) {
+    if (remaining() < 1) return false;
+    v = static_cast<std::uint8_t>(in_[pos_++]);
+    return true;
+  }
+  bool i16(std::int16_t& v) { return get(v, 2); }
+  bool i32(std::int32_t& v) { return get(v, 4); }
+  bool f64(double& v) {
+    std::uint64_t bits = 0;
+    if (!get(bits, 8)) return false;
+    v = std::bit_cast<double>(bits);
+    return true;
+  }
+  bool bytes(std::size_t n, std::string& v) {
+    if (remaining() < n) return false;
+    v.assign(in_.substr(pos_, n));
+    pos_ += n;
+    return true;
+  }
+
+ private:
+  template <class T>
+  bool get(T& v, int n) {
+    if (remaining() < static_cast<std::size_t>(n)) return false;
+    std::uint64_t bits = 0;
+    for (int i = 0; i < n; ++i)
+      bits |= std::uint64_t{static_cast<unsigned char>(in_[pos_ + i])} << (8 * i);
+    pos_ += static_cast<std::size_t>(n);
+    v = static_cast<T>(bits);  // two's complement narrowing, as written
+    return true;
+  }
+  std::string_view in_;
+  std::size_t pos_ = 0;
 };
 
 }  // namespace scenario

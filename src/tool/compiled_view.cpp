@@ -1,0 +1,307 @@
+#include "tool/compiled_view.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+
+#include "driver/files.h"
+#include "model/text.h"
+#include "output/compiled_decoders.h"
+
+namespace scenario {
+
+namespace {
+
+bool ends_with(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::string record_name(const tabella_voci* voci, int k) {
+  if (!voci || k < 0 || k >= numero_voci_generali) return {};
+  return utf8_text(voci->at(static_cast<std::size_t>(k)).nome);
+}
+
+}  // namespace
+
+std::optional<compiled_kind> kind_from_name(const std::string& path) {
+  const std::string name = std::filesystem::path(path).filename().string();
+  if (ends_with(name, "_linea.dat")) return compiled_kind::geometry;
+  if (ends_with(name, ".sim")) return compiled_kind::scenario;
+  if (ends_with(name, ".dat")) return compiled_kind::cells;
+  return std::nullopt;
+}
+
+std::optional<compiled_kind> kind_from_word(const std::string& word) {
+  if (word == "cells") return compiled_kind::cells;
+  if (word == "scenario") return compiled_kind::scenario;
+  if (word == "geometry") return compiled_kind::geometry;
+  return std::nullopt;
+}
+
+std::string scenario_beside(const std::string& cell_path) {
+  std::filesystem::path p(cell_path);
+  p.replace_extension(".sim");
+  return p.string();
+}
+
+std::optional<std::string> geometry_beside(const std::string& cell_path, const tabella_voci* voci) {
+  const std::filesystem::path p(cell_path);
+  const std::filesystem::path dir = p.parent_path();
+  std::error_code ec;
+  if (voci && !(*voci)[voce::percorso].nome.empty()) {
+    const std::filesystem::path g = dir / ((*voci)[voce::percorso].nome + "_linea.dat");
+    if (std::filesystem::exists(g, ec)) return g.string();
+    return std::nullopt;
+  }
+  // "<route>_<train>.dat": the route is some prefix ending before an underscore.
+  const std::string stem = p.stem().string();
+  for (std::size_t cut = stem.rfind('_'); cut != std::string::npos && cut > 0;
+       cut = stem.rfind('_', cut - 1)) {
+    const std::filesystem::path g = dir / (stem.substr(0, cut) + "_linea.dat");
+    if (std::filesystem::exists(g, ec)) return g.string();
+  }
+  return std::nullopt;
+}
+
+signal_values signal_of(const cella& c) {
+  signal_values s{};
+  const integer_t v[3] = {c.valore1, c.valore2, c.valore3};
+  for (int i = 0; i < 3; ++i) {
+    s.s[i] = v[i] / 10;
+    s.d[i] = v[i] % 10;
+  }
+  s.rapp = c.valore4 / 10;
+  s.sx = (c.valore4 % 10) / 3;
+  s.dx = (c.valore4 % 10) % 3;
+  s.tempo = c.tempo;
+  return s;
+}
+
+board_values board_of(const cella& c) {
+  board_values b{};
+  const integer_t v[3] = {c.valore1, c.valore2, c.valore3};
+  for (int i = 0; i < 3; ++i) {
+    b.left[i] = (v[i] / 100) * 5;
+    b.right[i] = (v[i] % 100) * 5;
+  }
+  b.stripes_left = c.valore4 / 10;
+  b.stripes_right = c.valore4 % 10;
+  return b;
+}
+
+std::string object_kind(byte_t tipo) {
+  switch (tipo) {
+    case tipo_cella::nulla:
+      return "nothing";
+    case tipo_cella::segnale:
+      return "signal";
+    case tipo_cella::fine_rallentamento:
+      return "restriction end";
+    case tipo_cella::inizio_rallentamento:
+      return "restriction start";
+    case tipo_cella::avviso_rallentamento:
+      return "restriction warning";
+    case tipo_cella::preavviso_rallentamento:
+      return "restriction approach";
+    case tipo_cella::indicatori_v_max:
+      return "speed boards";
+    case tipo_cella::stazione:
+      return "station end";
+    case tipo_cella::montagna:
+      return "scenery mark";
+    case tipo_cella::abbattimento:
+      return "code cut point";
+    case tipo_cella::abbattimento_nullo:
+      return "code cut point (no value)";
+    case tipo_cella::cartello_indicatore:
+      return "text board";
+  }
+  return "unknown type " + std::to_string(tipo);
+}
+
+std::string describe_object(const cella& c, const tabella_voci* voci) {
+  std::string s = object_kind(c.tipo);
+  auto num = [](int v) { return std::to_string(v); };
+  switch (c.tipo) {
+    case tipo_cella::segnale: {
+      const signal_values g = signal_of(c);
+      s += ": s " + num(g.s[0]) + "/" + num(g.s[1]) + "/" + num(g.s[2]) + ", d " + num(g.d[0]) +
+           "/" + num(g.d[1]) + "/" + num(g.d[2]) + ", sx " + num(g.sx) + ", dx " + num(g.dx) +
+           ", rapp " + num(g.rapp);
+      if (g.tempo != 0) s += ", tempo " + num(g.tempo);
+      break;
+    }
+    case tipo_cella::fine_rallentamento:
+    case tipo_cella::inizio_rallentamento:
+      s += ": " + num(c.valore1) + " km/h";
+      if (c.valore2 != 0) s += ", d_v " + num(c.valore2);
+      s += ", f_tt " + num(c.valore3);
+      break;
+    case tipo_cella::avviso_rallentamento:
+      s += ": " + num(c.valore1) + " km/h";
+      if (c.valore2 != 0) s += ", d_v " + num(c.valore2);
+      break;
+    case tipo_cella::preavviso_rallentamento:
+      s += " " + num(c.valore1);
+      break;
+    case tipo_cella::indicatori_v_max: {
+      const board_values b = board_of(c);
+      s += ": left " + num(b.left[0]) + "/" + num(b.left[1]) + "/" + num(b.left[2]) +
+           " km/h, right " + num(b.right[0]) + "/" + num(b.right[1]) + "/" + num(b.right[2]) +
+           " km/h, stripes " + num(b.stripes_left) + "/" + num(b.stripes_right);
+      break;
+    }
+    case tipo_cella::stazione:
+      s += ": station " + num(c.valore1);
+      if (const std::string n = record_name(voci, c.valore1); !n.empty()) s += " \"" + n + "\"";
+      break;
+    case tipo_cella::abbattimento:
+      s += ": value " + num(c.valore1);
+      if (c.valore1 == 180) s += " (spacing marker)";
+      break;
+    case tipo_cella::cartello_indicatore:
+      s += ": record " + num(c.valore1);
+      if (const std::string n = record_name(voci, c.valore1); !n.empty()) s += " \"" + n + "\"";
+      break;
+    default:
+      break;
+  }
+  return s;
+}
+
+nlohmann::json object_json(std::size_t index, const cella& c, const tabella_voci* voci) {
+  nlohmann::json j;
+  j["cell"] = index;
+  j["position_m"] = cell_position(index);
+  j["tipo"] = c.tipo;
+  j["object"] = object_kind(c.tipo);
+  j["valori"] = {c.valore1, c.valore2, c.valore3, c.valore4};
+  switch (c.tipo) {
+    case tipo_cella::segnale: {
+      const signal_values g = signal_of(c);
+      j["s"] = {g.s[0], g.s[1], g.s[2]};
+      j["d"] = {g.d[0], g.d[1], g.d[2]};
+      j["sx"] = g.sx;
+      j["dx"] = g.dx;
+      j["rapp"] = g.rapp;
+      j["tempo"] = g.tempo;
+      break;
+    }
+    case tipo_cella::fine_rallentamento:
+    case tipo_cella::inizio_rallentamento:
+      j["speed_kmh"] = c.valore1;
+      j["d_v"] = c.valore2;
+      j["f_tt"] = c.valore3;
+      break;
+    case tipo_cella::avviso_rallentamento:
+      j["speed_kmh"] = c.valore1;
+      j["d_v"] = c.valore2;
+      break;
+    case tipo_cella::preavviso_rallentamento:
+      j["n"] = c.valore1;
+      break;
+    case tipo_cella::indicatori_v_max: {
+      const board_values b = board_of(c);
+      j["left_kmh"] = {b.left[0], b.left[1], b.left[2]};
+      j["right_kmh"] = {b.right[0], b.right[1], b.right[2]};
+      j["stripes"] = {b.stripes_left, b.stripes_right};
+      break;
+    }
+    case tipo_cella::stazione:
+      j["record"] = c.valore1;
+      if (voci) j["name"] = record_name(voci, c.valore1);
+      break;
+    case tipo_cella::abbattimento:
+      j["value"] = c.valore1;
+      break;
+    case tipo_cella::cartello_indicatore:
+      j["record"] = c.valore1;
+      if (voci) j["text"] = record_name(voci, c.valore1);
+      break;
+    default:
+      break;
+  }
+  return j;
+}
+
+nlohmann::json cell_json(std::size_t index, const cella& c) {
+  return {{"cell", index},          {"tipo", c.tipo},
+          {"valore1", c.valore1},   {"valore2", c.valore2},
+          {"valore3", c.valore3},   {"valore4", c.valore4},
+          {"tempo", c.tempo},       {"preavviso", c.preavviso},
+          {"montagna", c.montagna}, {"velocita_limite", c.velocita_limite},
+          {"pendenza", c.pendenza}, {"aderenza", c.aderenza}};
+}
+
+std::string clock_text(long_t seconds) {
+  const bool negative = seconds < 0;
+  const long long s = negative ? -static_cast<long long>(seconds) : seconds;
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%s%02lld:%02lld:%02lld", negative ? "-" : "", s / 3600,
+                s / 60 % 60, s % 60);
+  return buf;
+}
+
+std::vector<value_run> runs_of(const std::vector<cella>& cells, byte_t cella::*field) {
+  std::vector<value_run> runs;
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    const int v = cells[i].*field;
+    if (!runs.empty() && runs.back().value == v)
+      runs.back().last = i;
+    else
+      runs.push_back({i, i, v});
+  }
+  return runs;
+}
+
+int speed_kmh(byte_t velocita_limite) {
+  return velocita_limite * 5;
+}
+int gradient_per_mille(byte_t pendenza) {
+  return static_cast<int>(pendenza) - 100;
+}
+
+bool is_station_record(const voce_generale& v) {
+  return v.tipo != 0 || v.inizio != 0 || v.fine != 0 || v.posizione != 0 || v.ottetto0 != 0 ||
+         v.intero1 != 0 || v.intero2 != 0 || v.intero3 != 0 || v.intero4 != 0 || v.intero5 != 0 ||
+         v.ottetto1 != 0 || v.ottetto2 != 0 || v.ottetto3 != 0 || v.ottetto4 != 0 || v.orario != 0;
+}
+
+namespace {
+
+template <class T>
+std::optional<T> load(const std::string& path, decoded<T> (*decode)(std::string_view),
+                      std::string& message) {
+  std::optional<std::string> bytes;
+  try {
+    bytes = read_whole_file(path);
+  } catch (const file_error& e) {
+    message = e.what();
+    return std::nullopt;
+  }
+  if (!bytes) {
+    message = file_error(path, "open", ENOENT).what();
+    return std::nullopt;
+  }
+  decoded<T> d = decode(*bytes);
+  if (!d) {
+    message = path + ": damaged at byte offset " + std::to_string(d.error.offset) + ": expected " +
+              d.error.expected;
+    return std::nullopt;
+  }
+  return std::move(d.value);
+}
+
+}  // namespace
+
+std::optional<std::vector<cella>> load_route_cells(const std::string& path, std::string& message) {
+  return load(path, decode_route_cells, message);
+}
+std::optional<tabella_voci> load_scenario(const std::string& path, std::string& message) {
+  return load(path, decode_scenario, message);
+}
+std::optional<tracciato_t> load_geometry(const std::string& path, std::string& message) {
+  return load(path, decode_geometry, message);
+}
+
+}  // namespace scenario

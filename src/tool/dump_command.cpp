@@ -1,0 +1,374 @@
+#include "tool/dump_command.h"
+
+#include <cmath>
+#include <cstdio>
+#include <iomanip>
+#include <limits>
+#include <nlohmann/json.hpp>
+
+#include "model/text.h"
+#include "tool/compile_command.h"
+#include "tool/compiled_view.h"
+#include "tool/json_output.h"
+
+namespace scenario {
+
+namespace {
+
+using json = nlohmann::json;
+
+void print_json(std::ostream& out, const json& doc) {
+  out << json_document(doc);
+}
+
+std::string metres(long long m) {
+  return std::to_string(m) + " m";
+}
+
+// ---- route cells
+
+struct line_property {
+  const char* title;
+  const char* key;
+  byte_t cella::*field;
+  int (*shown)(byte_t);
+};
+
+int as_is(byte_t v) {
+  return v;
+}
+
+const line_property line_properties[] = {
+    {"speed limit, km/h", "speed_limit_kmh", &cella::velocita_limite, speed_kmh},
+    {"gradient, per mille", "gradient_per_mille", &cella::pendenza, gradient_per_mille},
+    {"adhesion", "adhesion", &cella::aderenza, as_is},
+    {"scenery (montagna)", "scenery", &cella::montagna, as_is},
+};
+
+int dump_cells(const dump_options& o, std::ostream& out, std::ostream& err) {
+  std::string message;
+  const std::optional<std::vector<cella>> cells = load_route_cells(o.path, message);
+  if (!cells) {
+    err << "scenario: error: " << message << '\n';
+    return tool_usage_or_file_error;
+  }
+  // Names of stations and boards come from the scenario file beside, when there is a sound one.
+  std::string ignored;
+  const std::optional<tabella_voci> voci = load_scenario(scenario_beside(o.path), ignored);
+  const tabella_voci* names = voci ? &*voci : nullptr;
+
+  const std::vector<cella>& c = *cells;
+  const std::size_t last = c.size() - 1;
+  std::vector<std::size_t> objects;
+  for (std::size_t i = 0; i < c.size(); ++i)
+    if (c[i].tipo != tipo_cella::nulla) objects.push_back(i);
+
+  if (o.json) {
+    json doc;
+    doc["file"] = utf8_text(o.path);
+    doc["kind"] = "cells";
+    doc["cells"] = c.size();
+    doc["length_m"] = cell_position(c.size());
+    if (c.size() > 1) doc["identity"] = {{"valore1", c[1].valore1}, {"code", c[1].valore2}};
+    doc["names_from"] = voci ? json(utf8_text(scenario_beside(o.path))) : json(nullptr);
+    json list = json::array();
+    for (std::size_t i : objects) list.push_back(object_json(i, c[i], names));
+    doc["objects"] = std::move(list);
+    for (const line_property& p : line_properties) {
+      json runs = json::array();
+      for (const value_run& r : runs_of(c, p.field))
+        runs.push_back({{"first_cell", r.first},
+                        {"last_cell", r.last},
+                        {"from_m", cell_position(r.first)},
+                        {"to_m", cell_position(r.last + 1)},
+                        {"value", p.shown(static_cast<byte_t>(r.value))}});
+      doc["runs"][p.key] = std::move(runs);
+    }
+    if (o.all) {
+      json all = json::array();
+      for (std::size_t i = 0; i < c.size(); ++i) all.push_back(cell_json(i, c[i]));
+      doc["all_cells"] = std::move(all);
+    }
+    print_json(out, doc);
+    return tool_ok;
+  }
+
+  out << utf8_text(o.path) << ": route cells\n";
+  out << "  " << c.size() << " cells (0 to " << last << "), 0 to "
+      << metres(cell_position(c.size())) << '\n'
+      << "  positions are cell starts (index x 50 m): a signal, board or restriction board "
+         "written\n"
+         "  at p stands in the cell that starts at p + 50, a code cut point in the one at p\n";
+  if (c.size() > 1)
+    out << "  identity: cell 1 valore1 " << c[1].valore1 << ", code " << c[1].valore2 << '\n';
+  if (!voci) out << "  (no sound scenario file beside: names not shown)\n";
+  out << "\nobjects: " << objects.size() << '\n';
+  for (std::size_t i : objects)
+    out << "  cell " << std::setw(6) << i << std::setw(10) << cell_position(i) << " m  "
+        << describe_object(c[i], names) << '\n';
+  for (const line_property& p : line_properties) {
+    out << '\n' << p.title << ":\n";
+    for (const value_run& r : runs_of(c, p.field))
+      out << "  cells " << std::setw(6) << r.first << " to " << std::setw(6) << r.last
+          << std::setw(10) << cell_position(r.first) << " to " << std::setw(8)
+          << cell_position(r.last + 1) << " m  " << p.shown(static_cast<byte_t>(r.value)) << '\n';
+  }
+  if (o.all) {
+    out << "\nevery cell: index tipo valore1..4 tempo preavviso montagna velocita_limite pendenza "
+           "aderenza\n";
+    for (std::size_t i = 0; i < c.size(); ++i) {
+      const cella& x = c[i];
+      out << "  " << std::setw(6) << i << std::setw(4) << int(x.tipo) << std::setw(7) << x.valore1
+          << std::setw(7) << x.valore2 << std::setw(7) << x.valore3 << std::setw(7) << x.valore4
+          << std::setw(5) << int(x.tempo) << std::setw(4) << int(x.preavviso) << std::setw(4)
+          << int(x.montagna) << std::setw(4) << int(x.velocita_limite) << std::setw(4)
+          << int(x.pendenza) << std::setw(4) << int(x.aderenza) << '\n';
+    }
+  }
+  return tool_ok;
+}
+
+// ---- scenario file
+
+std::string role_of(int k, const voce_generale& v) {
+  if (k == 0) return "unused";
+  if (k <= voce::primo_cartello) return is_station_record(v) ? "station" : "text board";
+  if (k <= voce::progressiva_uno) return "progressive";
+  if (k == voce::treno_e_percorso) return "train and route data";
+  if (k == voce::percorso) return "route";
+  return "train";
+}
+
+bool is_empty_record(const voce_generale& v) {
+  return v == voce_generale{};
+}
+
+json record_json(int k, const voce_generale& v) {
+  json j = {{"record", k},
+            {"role", role_of(k, v)},
+            {"tipo", v.tipo},
+            {"inizio", v.inizio},
+            {"fine", v.fine},
+            {"posizione", v.posizione},
+            {"ottetto0", v.ottetto0},
+            {"nome", utf8_text(v.nome)},
+            {"intero1", v.intero1},
+            {"intero2", v.intero2},
+            {"intero3", v.intero3},
+            {"intero4", v.intero4},
+            {"intero5", v.intero5},
+            {"ottetto1", v.ottetto1},
+            {"ottetto2", v.ottetto2},
+            {"ottetto3", v.ottetto3},
+            {"ottetto4", v.ottetto4},
+            {"orario", v.orario}};
+  const std::string role = j["role"];
+  if (role == "station") j["time"] = clock_text(v.orario);
+  if (k == voce::treno) j["clock"] = clock_text(v.intero3 * 3600 + v.intero4 * 60 + v.intero5);
+  return j;
+}
+
+std::string record_words(int k, const voce_generale& v) {
+  const std::string role = role_of(k, v);
+  const std::string name = "\"" + utf8_text(v.nome) + "\"";
+  auto n = [](long long x) { return std::to_string(x); };
+  if (role == "station")
+    return "station " + name + ": kind " + n(v.tipo) + ", position " + metres(v.posizione) +
+           ", area " + n(v.inizio) + " to " + metres(v.fine) + ", time " + clock_text(v.orario) +
+           "; ottetto0 " + n(v.ottetto0) + ", intero1..5 " + n(v.intero1) + " " + n(v.intero2) +
+           " " + n(v.intero3) + " " + n(v.intero4) + " " + n(v.intero5) + ", ottetto1..4 " +
+           n(v.ottetto1) + " " + n(v.ottetto2) + " " + n(v.ottetto3) + " " + n(v.ottetto4);
+  if (role == "text board") return "text board " + name;
+  if (role == "progressive")
+    return "progressive: position " + metres(v.inizio) + ", value " + n(v.fine) + ", flag " +
+           n(v.posizione);
+  if (role == "train and route data")
+    return "train and route data: braked mass " + n(v.inizio) + " %, route length " +
+           metres(v.fine) + ", coaches " + n(v.posizione);
+  if (role == "route")
+    return "route " + name + ": sfondo uno " + n(v.inizio) + ", due " + n(v.posizione) + ", tre " +
+           n(v.fine) + ", intero1 " + n(v.intero1) + ", identity code " + n(v.orario);
+  if (role == "train")
+    return "train " + name + ": signal repetition " + n(v.inizio) + " to " + metres(v.fine) + ", " +
+           n(v.posizione) + " codes, sand " + n(v.intero1) + ", clock " +
+           clock_text(v.intero3 * 3600 + v.intero4 * 60 + v.intero5);
+  return role;
+}
+
+int dump_scenario(const dump_options& o, std::ostream& out, std::ostream& err) {
+  std::string message;
+  const std::optional<tabella_voci> voci = load_scenario(o.path, message);
+  if (!voci) {
+    err << "scenario: error: " << message << '\n';
+    return tool_usage_or_file_error;
+  }
+  if (o.json) {
+    json doc;
+    doc["file"] = utf8_text(o.path);
+    doc["kind"] = "scenario";
+    json records = json::array();
+    for (int k = 0; k < numero_voci_generali; ++k) {
+      const voce_generale& v = (*voci)[static_cast<std::size_t>(k)];
+      if (o.all || !is_empty_record(v)) records.push_back(record_json(k, v));
+    }
+    doc["records"] = std::move(records);
+    print_json(out, doc);
+    return tool_ok;
+  }
+  out << utf8_text(o.path) << ": scenario file, 87 records";
+  if (!o.all) out << " (empty ones left out)";
+  out << '\n';
+  for (int k = 0; k < numero_voci_generali; ++k) {
+    const voce_generale& v = (*voci)[static_cast<std::size_t>(k)];
+    if (o.all || !is_empty_record(v))
+      out << "  record " << std::setw(2) << k << "  "
+          << (is_empty_record(v) ? std::string("empty") : record_words(k, v)) << '\n';
+  }
+  return tool_ok;
+}
+
+// ---- line geometry
+
+struct geometry_summary {
+  std::size_t computed = 0;  // both coordinates Doubles
+  std::size_t empty = 0;     // both coordinates empty
+  std::size_t other = 0;     // Integers, Longs, or one coordinate missing
+  double min_x = 0, max_x = 0, min_y = 0, max_y = 0;
+  double length = 0;  // along consecutive points that both have coordinates
+  long last_with_value = -1;
+};
+
+bool has_point(const tracciato_t& t, std::size_t m) {
+  return t.get(m, 0).kind != value_kind::empty && t.get(m, 1).kind != value_kind::empty;
+}
+
+geometry_summary summarize(const tracciato_t& t) {
+  geometry_summary s;
+  bool first = true;
+  for (std::size_t m = 0; m < t.points(); ++m) {
+    const tagged_value x = t.get(m, 0), y = t.get(m, 1);
+    if (x.kind == value_kind::double_ && y.kind == value_kind::double_)
+      ++s.computed;
+    else if (x.kind == value_kind::empty && y.kind == value_kind::empty)
+      ++s.empty;
+    else
+      ++s.other;
+    if (!has_point(t, m)) continue;
+    s.last_with_value = static_cast<long>(m);
+    if (first) {
+      s.min_x = s.max_x = x.value;
+      s.min_y = s.max_y = y.value;
+      first = false;
+    }
+    s.min_x = std::min(s.min_x, x.value);
+    s.max_x = std::max(s.max_x, x.value);
+    s.min_y = std::min(s.min_y, y.value);
+    s.max_y = std::max(s.max_y, y.value);
+    if (m > 0 && has_point(t, m - 1))
+      s.length += std::hypot(x.value - t.get(m - 1, 0).value, y.value - t.get(m - 1, 1).value);
+  }
+  return s;
+}
+
+std::vector<std::size_t> sample_points(const tracciato_t& t, long step, long last_with_value) {
+  std::vector<std::size_t> at;
+  for (std::size_t m = 0; m < t.points(); m += static_cast<std::size_t>(step)) at.push_back(m);
+  if (last_with_value >= 0 && at.back() != static_cast<std::size_t>(last_with_value))
+    at.push_back(static_cast<std::size_t>(last_with_value));
+  return at;
+}
+
+json coordinate_json(const tagged_value& v) {
+  return v.kind == value_kind::empty ? json(nullptr) : json(v.value);
+}
+
+std::string coordinate_text(const tagged_value& v) {
+  if (v.kind == value_kind::empty) return "-";
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.3f", v.value);
+  return buf;
+}
+
+int dump_geometry(const dump_options& o, std::ostream& out, std::ostream& err) {
+  std::string message;
+  const std::optional<tracciato_t> t = load_geometry(o.path, message);
+  if (!t) {
+    err << "scenario: error: " << message << '\n';
+    return tool_usage_or_file_error;
+  }
+  const geometry_summary s = summarize(*t);
+  const long step = o.all ? 1 : o.step;
+  const std::vector<std::size_t> at = sample_points(*t, step, s.last_with_value);
+  if (o.json) {
+    json doc;
+    doc["file"] = utf8_text(o.path);
+    doc["kind"] = "geometry";
+    doc["points"] = t->points();
+    doc["computed_points"] = s.computed;
+    doc["empty_points"] = s.empty;
+    doc["other_points"] = s.other;
+    doc["last_point_with_value"] = s.last_with_value;
+    doc["bounding_box"] = {
+        {"min_x", s.min_x}, {"max_x", s.max_x}, {"min_y", s.min_y}, {"max_y", s.max_y}};
+    doc["length_m"] = s.length;
+    doc["step_m"] = step;
+    json list = json::array();
+    for (std::size_t m : at)
+      list.push_back(
+          {{"m", m}, {"x", coordinate_json(t->get(m, 0))}, {"y", coordinate_json(t->get(m, 1))}});
+    doc["samples"] = std::move(list);
+    print_json(out, doc);
+    return tool_ok;
+  }
+  char box[256];
+  std::snprintf(box, sizeof box, "x %.1f to %.1f m, y %.1f to %.1f m", s.min_x, s.max_x, s.min_y,
+                s.max_y);
+  char length[64];
+  std::snprintf(length, sizeof length, "%.1f m", s.length);
+  out << utf8_text(o.path) << ": line geometry\n"
+      << "  " << t->points() << " points (0 to " << t->last_index() << "): " << s.computed
+      << " computed, " << s.empty << " empty, " << s.other << " other (Integer or Long)\n"
+      << "  last point with a value: " << s.last_with_value << '\n'
+      << "  bounding box: " << box << '\n'
+      << "  length along the points: " << length << '\n'
+      << "\n  point every " << step << " m:\n";
+  for (std::size_t m : at)
+    out << "  " << std::setw(9) << m << std::setw(16) << coordinate_text(t->get(m, 0))
+        << std::setw(16) << coordinate_text(t->get(m, 1)) << '\n';
+  return tool_ok;
+}
+
+}  // namespace
+
+int run_dump(const dump_options& o, std::ostream& out, std::ostream& err) {
+  std::optional<compiled_kind> kind;
+  if (o.kind) {
+    kind = kind_from_word(*o.kind);
+    if (!kind) {
+      err << "scenario: error: unknown kind \"" << *o.kind << "\": cells, scenario or geometry\n";
+      return tool_usage_or_file_error;
+    }
+  } else {
+    kind = kind_from_name(o.path);
+    if (!kind) {
+      err << "scenario: error: cannot tell the kind of \"" << o.path
+          << "\" from its name (_linea.dat, .sim, .dat): give --kind\n";
+      return tool_usage_or_file_error;
+    }
+  }
+  if (o.step < 1) {
+    err << "scenario: error: --step must be at least 1\n";
+    return tool_usage_or_file_error;
+  }
+  switch (*kind) {
+    case compiled_kind::cells:
+      return dump_cells(o, out, err);
+    case compiled_kind::scenario:
+      return dump_scenario(o, out, err);
+    case compiled_kind::geometry:
+      return dump_geometry(o, out, err);
+  }
+  return tool_usage_or_file_error;
+}
+
+}  // namespace scenario

@@ -1,0 +1,22 @@
+// `scenario dump`: one compiled file in words or as one JSON document.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace scenario {
+
+struct dump_options {
+  std::string path;
+  std::optional<std::string> kind;  // "cells", "scenario" or "geometry"; else from the file name
+  bool json = false;
+  bool all = false;  // every cell, every record, every point
+  long step = 1000;  // metres between the geometry points listed
+};
+
+// `out` receives the dump, `err` the messages for people. Returns the exit status: 0, or 2 for a
+// usage error or a file that cannot be read or decoded.
+int run_dump(const dump_options& options, std::ostream& out, std::ostream& err);
+
+}  // namespace scenario

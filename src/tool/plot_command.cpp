@@ -1,0 +1,75 @@
+#include "tool/plot_command.h"
+
+#include <filesystem>
+
+#include "driver/files.h"
+#include "model/text.h"
+#include "tool/compile_command.h"
+#include "tool/compiled_view.h"
+#include "tool/plot_svg.h"
+
+namespace scenario {
+
+int run_plot(const plot_options& o, std::ostream& out, std::ostream& err) {
+  auto fail = [&](const std::string& message) {
+    err << "scenario: error: " << message << '\n';
+    return tool_usage_or_file_error;
+  };
+  std::string message;
+  const std::optional<std::vector<cella>> cells = load_route_cells(o.cell_path, message);
+  if (!cells) return fail(message);
+
+  plot_input in;
+  in.cells = &*cells;
+
+  // A file named on the command line must be sound; one found beside may be missing.
+  std::optional<tabella_voci> voci;
+  const std::string scenario_path = o.scenario_path.value_or(scenario_beside(o.cell_path));
+  if (o.scenario_path || std::filesystem::exists(scenario_path)) {
+    voci = load_scenario(scenario_path, message);
+    if (!voci) return fail(message);
+    in.voci = &*voci;
+  } else {
+    in.notes.push_back("No scenario file beside (" + utf8_text(scenario_path) +
+                       "): station names, times and board texts are not shown.");
+  }
+
+  std::optional<tracciato_t> plan;
+  const std::optional<std::string> geometry_path =
+      o.geometry_path ? o.geometry_path : geometry_beside(o.cell_path, in.voci);
+  if (geometry_path) {
+    plan = load_geometry(*geometry_path, message);
+    if (!plan) return fail(message);
+    in.plan = &*plan;
+  } else {
+    in.notes.push_back(
+        "No line geometry file (compiled with --no-geometry?): the profile alone is drawn.");
+  }
+
+  std::string route, train;
+  if (voci) {
+    route = utf8_text((*voci)[voce::percorso].nome);
+    train = utf8_text((*voci)[voce::treno].nome);
+  }
+  in.title = route.empty() ? utf8_text(std::filesystem::path(o.cell_path).filename().string())
+                           : "Route " + route + ", train " + train;
+  const long_t length = voci ? (*voci)[voce::treno_e_percorso].fine : 0;
+  if (length > 0) {
+    int stations = 0;
+    for (int k = voce::prima_stazione; k < voce::primo_cartello; ++k)
+      stations += is_station_record((*voci)[static_cast<std::size_t>(k)]);
+    in.title += "  \xC2\xB7  " + std::to_string(length / 1000) + "." +
+                std::to_string(length % 1000 / 100) + " km, " + std::to_string(stations) +
+                " stations";
+  }
+
+  try {
+    replace_file(o.output, render_plot(in));
+  } catch (const file_error& e) {
+    return fail(e.what());
+  }
+  out << o.output << '\n';
+  return tool_ok;
+}
+
+}  // namespace scenario
