@@ -1,5 +1,6 @@
 #include "largest_scenario.h"
 
+#include <algorithm>
 #include <set>
 #include <sstream>
 
@@ -7,9 +8,7 @@ namespace scenario::tools {
 
 namespace {
 
-constexpr long route_length = 1000000;
-constexpr long last_cell = (route_length + 7000) / 50;  // 20140
-constexpr long unit_cells = 200;                        // the pattern repeats every 10 km
+constexpr long unit_cells = 200;  // the pattern repeats every 10 km
 
 // Each 10 km unit holds one restriction: start at offset 101, end at 121, warning at 77, approach
 // cells 73 to 76. These offsets stay for it and for the markers that the spacing pass adds around
@@ -30,6 +29,9 @@ bool before_warning(long offset) {
 }  // namespace
 
 scenario_texts largest_scenario(const largest_scenario_options& options) {
+  const long route_length = options.route_length;
+  const long last_cell = (route_length + 7000) / 50;  // 20140 at the longest
+  const long plan_end = std::min(route_length - 10000, 990000L);
   std::ostringstream line, train;
   line << "[generale]\r\n"
        << "lunghezza percorso,    " << route_length << "\r\n"
@@ -43,7 +45,7 @@ scenario_texts largest_scenario(const largest_scenario_options& options) {
   // heading, and never past the metre the track plan may reach.
   line << "[curve]\r\n";
   int curve = 0;
-  for (long p = 1000; p + 400 < 990000; p += 1500, ++curve)
+  for (long p = 1000; p + 400 < plan_end; p += 1500, ++curve)
     line << "curva" << (curve % 2 ? 'd' : 's') << 1 + (curve / 2) % 6 << ",  " << p << ",  "
          << 100 + 50 * ((curve / 2) % 4) << "\r\n";
 
@@ -53,16 +55,18 @@ scenario_texts largest_scenario(const largest_scenario_options& options) {
 
   // 80 marked mountain spans, the most the tables hold.
   line << "[montagne]\r\n";
-  for (int m = 0; m < 80; ++m)
+  for (int m = 0; m < 80 && 22000 + 12000L * m < route_length; ++m)
     line << "montagna,   " << 20000 + 12000L * m << ",  " << 22000 + 12000L * m << ",  12\r\n";
 
   // Every cell outside the restriction reserve gets one object: the kind follows the offset, and
   // the station end cells are left for the stations, which overwrite whatever they meet.
   std::set<long> station_ends;
-  for (int k = 0; k < options.stations; ++k)
-    station_ends.insert((5000 + 12500L * k + 150) / 50 - 1);
+  const int stations = static_cast<int>(
+      std::min<long>(options.stations, std::max(0L, (route_length - 5000) / 12500 + 1)));
+  for (int k = 0; k < stations; ++k) station_ends.insert((5000 + 12500L * k + 150) / 50 - 1);
   std::set<long> text_board_cells;
-  for (int b = 0; b < options.text_boards; ++b) text_board_cells.insert(unit_cells * b + 20);
+  for (int b = 0; b < options.text_boards && unit_cells * b + 20 < last_cell - 3; ++b)
+    text_board_cells.insert(unit_cells * b + 20);
   const long units_with_restriction = options.restrictions ? (last_cell - 10) / unit_cells : 0;
 
   std::ostringstream speed_boards, text_boards, signals, cuts;
@@ -121,7 +125,7 @@ scenario_texts largest_scenario(const largest_scenario_options& options) {
           << ",  1000,  1,  1,  " << u % 3 << "\r\n";
   train << "[codici]\r\n" << cuts.str();
   train << "[stazioni]\r\n";
-  for (int k = 0; k < options.stations; ++k)
+  for (int k = 0; k < stations; ++k)
     train << "stazione,  " << 5000 + 12500L * k << ", 22,  300,  0, 0, 0,  0,0,0,  4,1,1,    0,  "
           << k % 24 << "," << k % 60 << ", 0, Stazione " << k + 1 << "\r\n";
   train << "[fine]\r\n";

@@ -7,8 +7,9 @@
 namespace scenario::tools {
 
 struct largest_scenario_options {
-  int stations = 78;    // 78 is the most that fit without text boards
-  int text_boards = 0;  // up to 81 (records 80 down to 0)
+  long route_length = 1000000;  // shorter routes keep the same density (fuzzing seeds)
+  int stations = 78;            // 78 is the most that fit without text boards
+  int text_boards = 0;          // up to 81 (records 80 down to 0)
   bool restrictions = true;
 };
 

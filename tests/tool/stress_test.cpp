@@ -27,7 +27,8 @@ class LargestScenario : public ::testing::TestWithParam<stress_case> {};
 
 TEST_P(LargestScenario, CompilesWithTheExpectedCodeAndFiles) {
   const stress_case& sc = GetParam();
-  const tools::scenario_texts texts = tools::largest_scenario({sc.stations, sc.text_boards, true});
+  const tools::scenario_texts texts =
+      tools::largest_scenario({.stations = sc.stations, .text_boards = sc.text_boards});
   temp_dir dir;
   dir.write("Largest_linea.txt", texts.line);
   dir.write("Largest_T 1-.txt", texts.train);
