@@ -18,7 +18,7 @@ constexpr long_t campo_avviso = 20;
 constexpr long_t campo_uscita = 12;
 
 void record_spacing_fault(compilation& c, long_t code, long_t cell) {
-  record_fault(c, code, cell * 50, severity::warning, source_file::none, 0);
+  record_fault(c, {code, cell * 50, {}}, source_file::none, 0, severity::warning);
 }
 
 class spacing_pass {

@@ -1,6 +1,6 @@
 #include "content/documents.h"
 
-#include "output/compiled_files.h"
+#include "output/file_names.h"
 
 namespace scenario {
 
@@ -15,13 +15,12 @@ std::string text_document::bytes() const {
 }
 
 std::vector<text_document> built_in_documents(const std::string& route, const std::string& train) {
-  const std::string prefix = route + "_" + train + "_";
   return {
       {line_text_file_name(route), &dati_linea()},
       {train_text_file_name(route, train), &dati_treno()},
-      {prefix + "note.txt", &dati_note()},
-      {prefix + "rallentamenti.txt", &dati_rallentamenti()},
-      {prefix + "scheda_treno.txt", &dati_scheda()},
+      {notes_file_name(route, train), &dati_note()},
+      {restrictions_file_name(route, train), &dati_rallentamenti()},
+      {timetable_file_name(route, train), &dati_scheda()},
   };
 }
 

@@ -35,6 +35,6 @@ int main() {
     return scenario::form_load(ui, scenario::program_directory());
   } catch (const scenario::file_error& e) {
     std::cerr << "roma_pisa: " << e.what() << std::endl;
-    return scenario::exit_file_error;
+    return scenario::as_int(scenario::exit_status::usage_or_file_error);
   }
 }

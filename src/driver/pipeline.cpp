@@ -1,7 +1,5 @@
 #include "driver/pipeline.h"
 
-#include <algorithm>
-
 #include "checks/identity.h"
 #include "checks/spacing.h"
 
@@ -17,10 +15,8 @@ compile_outcome memorizza_percorso(compilation& c, long_t j, const data_files& f
 
   compile_outcome outcome;
   outcome.reader_code = c.codice_errore;
-  // posizione_errore counts as set once any fault of the reading has given it a value.
-  const bool position_set = std::any_of(c.diagnostics.begin(), c.diagnostics.end(),
-                                        [](const diagnostic& d) { return d.position.has_value(); });
-  if (outcome.reader_code != 0 && position_set) outcome.reader_position = c.posizione_errore;
+  if (outcome.reader_code != 0 && c.posizione_impostata)
+    outcome.reader_position = c.posizione_errore;
   // Cell 1 carries the identity code, so a model without it cannot be completed.
   if (c.percorso.size() < 2) {
     outcome.cells_sized = false;

@@ -31,7 +31,7 @@ int compile_directory(user_interface& ui, const std::string& directory, const st
     if (outcome.reader_position)
       prompt += " - posizione " + std::to_string(*outcome.reader_position);
     ui.message_box(prompt);
-    return exit_error_message;
+    return as_int(exit_status::fault);
   }
   for (const diagnostic& d : c.diagnostics) {
     if (d.sev != severity::warning) continue;
@@ -41,11 +41,11 @@ int compile_directory(user_interface& ui, const std::string& directory, const st
   }
   if (outcome.guard_code != 0) {
     ui.message_box(errore_prompt(std::to_string(outcome.guard_code)));
-    return exit_error_message;
+    return as_int(exit_status::fault);
   }
   for (const output_file& f : compiled_files(c))
     replace_file(join_path(directory, f.name), f.bytes);
-  return exit_ok;
+  return as_int(exit_status::ok);
 }
 
 int form_load(user_interface& ui, const std::string& directory) {

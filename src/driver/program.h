@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "driver/exit_status.h"
 #include "model/model.h"
 
 namespace scenario {
@@ -17,10 +18,6 @@ class user_interface {
   virtual void message_box(std::string_view prompt) = 0;
   virtual void warning(std::string_view text) = 0;
 };
-
-inline constexpr int exit_ok = 0;
-inline constexpr int exit_error_message = 1;
-inline constexpr int exit_file_error = 2;
 
 // Compiles the data files found in `directory` (then deletes them) and writes the compiled files
 // there. Returns the exit status; a file that cannot be written throws file_error, and a route or

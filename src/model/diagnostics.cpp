@@ -87,11 +87,14 @@ const char* severity_name(severity s) {
   return "error";
 }
 
-void record_fault(compilation& c, long_t code, std::optional<long_t> position, severity sev,
-                  source_file file, int line) {
-  c.codice_errore = code;
-  if (position) c.posizione_errore = *position;
-  c.diagnostics.push_back({code, position, sev, file, line, describe_code(code)});
+void record_fault(compilation& c, const fault& f, source_file file, int line, severity sev) {
+  c.codice_errore = f.code;
+  if (f.position) {
+    c.posizione_errore = *f.position;
+    c.posizione_impostata = true;
+  }
+  c.diagnostics.push_back(
+      {f.code, f.position, sev, file, line, f.message.empty() ? describe_code(f.code) : f.message});
 }
 
 void clear_general_records(compilation& c) {

@@ -21,6 +21,14 @@ struct diagnostic {
   friend bool operator==(const diagnostic&, const diagnostic&) = default;
 };
 
+// A fault as a placing operation or a reader step reports it; the reader records it, with the file
+// and line of the entry, through record_fault.
+struct fault {
+  std::int32_t code = 0;
+  std::optional<std::int32_t> position;  // metres, when the fault has a place
+  std::string message;                   // empty: the plain words of the code
+};
+
 // Plain words for a fault code.
 std::string describe_code(std::int32_t code);
 

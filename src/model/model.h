@@ -103,6 +103,7 @@ struct compilation {
   long_t genera_linea = 0;
   long_t codice_errore = 0;
   long_t posizione_errore = 0;
+  bool posizione_impostata = false;  // some fault has given posizione_errore a value
   std::string riga_corrente;
 
   // The model.
@@ -110,7 +111,9 @@ struct compilation {
   tabella_voci voci_generali{};
   tracciato_t tracciato;  // empty unless the track plan is built
 
-  // Mountain span tables, entries 1 .. 80 used.
+  // Mountain span tables, entries 1 .. 80 used. The gap test reads only fine_montagne;
+  // inizio_montagne is kept so that the tables hold whole spans, for the checks and tools that list
+  // them.
   long_t numero_montagne = 0;
   std::array<long_t, massimo_montagne + 1> inizio_montagne{};
   std::array<long_t, massimo_montagne + 1> fine_montagne{};
@@ -128,9 +131,10 @@ struct compilation {
   long_t upper_bound() const { return static_cast<long_t>(percorso.size()) - 1; }
 };
 
-// Sets the code (and the position, when the fault has one) and appends the diagnostic.
-void record_fault(compilation& c, long_t code, std::optional<long_t> position, severity sev,
-                  source_file file, int line);
+// The one way a fault is recorded: sets codice_errore (and posizione_errore, when the fault has a
+// place) and appends the diagnostic with the file and line of the entry that caused it.
+void record_fault(compilation& c, const fault& f, source_file file, int line,
+                  severity sev = severity::error);
 
 // Gives every general record 0 in each number and an empty name.
 void clear_general_records(compilation& c);

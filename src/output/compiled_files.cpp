@@ -83,22 +83,6 @@ std::string encode_geometry(const tracciato_t& tracciato) {
   return w.take();
 }
 
-std::string geometry_file_name(const std::string& route) {
-  return route + "_linea.dat";
-}
-std::string scenario_file_name(const std::string& route, const std::string& train) {
-  return route + "_" + train + ".sim";
-}
-std::string route_cell_file_name(const std::string& route, const std::string& train) {
-  return route + "_" + train + ".dat";
-}
-std::string line_text_file_name(const std::string& route) {
-  return route + "_linea.txt";
-}
-std::string train_text_file_name(const std::string& route, const std::string& train) {
-  return route + "_" + train + "-.txt";
-}
-
 std::optional<std::string> name_fault(std::string_view role, std::string_view name) {
   const std::string subject = "the " + std::string(role) + " name";
   if (name.size() > longest_name)

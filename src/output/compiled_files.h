@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/model.h"
+#include "output/file_names.h"
 
 namespace scenario {
 
@@ -26,13 +27,6 @@ std::string encode_route_cells(const std::vector<cella>& percorso);
 // Throws name_error for a name longer than longest_name.
 std::string encode_scenario(const tabella_voci& voci);
 std::string encode_geometry(const tracciato_t& tracciato);
-
-// File names, relative to the program's directory.
-std::string geometry_file_name(const std::string& route);
-std::string scenario_file_name(const std::string& route, const std::string& train);
-std::string route_cell_file_name(const std::string& route, const std::string& train);
-std::string line_text_file_name(const std::string& route);
-std::string train_text_file_name(const std::string& route, const std::string& train);
 
 // Why `name` cannot be the route or train name (`role` is "route" or "train"), or nullopt when it
 // can: it must fit the scenario file, and the compiled files it names must stay inside their

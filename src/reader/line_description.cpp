@@ -6,23 +6,13 @@
 #include <string_view>
 
 #include "model/numeric.h"
+#include "reader/entry_scan.h"
 #include "reader/line_features.h"
 #include "reader/track_plan.h"
 
 namespace scenario {
 
 namespace {
-
-bool contains(std::string_view s, std::string_view word) {
-  return s.find(word) != std::string_view::npos;
-}
-
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char& ch : out)
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-  return out;
-}
 
 // A field that opens a new section: not a separator, and bracketed.
 bool is_section_header(std::string_view key) {
@@ -41,13 +31,15 @@ class line_reader {
   line_reading run();
 
  private:
-  void fault(long_t code, std::optional<long_t> position = std::nullopt) {
-    record_fault(c_, code, position, severity::error, source_file::line_description, f_.line());
+  // Records a refusal at the entry just read; code 15 ends only the entries, any other the reading.
+  next_step refuse(const fault& f) {
+    record_fault(c_, f, source_file::line_description, f_.line());
+    return f.code == 15 ? next_step::stop_entries : next_step::stop_reading;
   }
 
-  bool general_entry(const std::string& key);
+  bool general_entry(const key_field& key);
   void size_arrays(long_t length);
-  next_step entry(const std::string& key);
+  next_step entry(const key_field& key);
 
   // The cell of position p (and the 100 metres after it) lies past the route's last cell.
   bool out_of_range(long_t p) const { return c_.upper_bound() < (p + 100.0) / 50.0; }
@@ -68,26 +60,19 @@ class line_reader {
 
 line_reading line_reader::run() {
   // Everything before the general section is passed over.
-  for (;;) {
-    std::string field = f_.read_text();
-    if (f_.at_end()) {
-      fault(102);
-      return {};
-    }
-    if (contains(lower(field), "[generale]")) break;
+  if (!find_section(f_, "[generale]")) {
+    refuse({102, {}, {}});
+    return {};
   }
-
-  for (;;) {
-    if (f_.at_end()) break;
-    std::string key = f_.read_text();
-    if (f_.at_end()) break;
-    for (int i = 0; i < 10 && contains(key, "-"); ++i) key = f_.read_text();
-    c_.riga_corrente = key;
+  // Up to ten separator fields stand before a general key.
+  while (std::optional<std::string> text = next_key(f_, 10, separator_end::not_tested)) {
+    c_.riga_corrente = *text;
+    const key_field key(*text);
     if (!general_entry(key)) return {};
-    if (is_section_header(key)) break;
+    if (is_section_header(key.text())) break;
   }
   if (!sized_) {
-    fault(104);
+    refuse({104, {}, {}});
     return {};
   }
 
@@ -95,22 +80,10 @@ line_reading line_reader::run() {
   c_.numero_montagne = 0;
   if (c_.genera_linea != 0) metro_tracciato_ = start_track_plan(c_.tracciato);
 
-  for (;;) {
-    if (f_.at_end()) break;
-    std::string key = f_.read_text();
-    if (f_.at_end()) break;
-    // Up to two separator fields stand before an entry; only key fields are tested, so negative
-    // values still read as values.
-    if (contains(key, "-")) {
-      key = f_.read_text();
-      if (f_.at_end()) break;
-      if (contains(key, "-")) {
-        key = f_.read_text();
-        if (f_.at_end()) break;
-      }
-    }
-    c_.riga_corrente = key;
-    next_step step = entry(key);
+  // Up to two separator fields stand before an entry.
+  while (std::optional<std::string> text = next_key(f_, 2, separator_end::tested)) {
+    c_.riga_corrente = *text;
+    next_step step = entry(key_field(*text));
     if (step == next_step::stop_reading) return {};
     if (step == next_step::stop_entries) break;
   }
@@ -121,8 +94,7 @@ line_reading line_reader::run() {
 }
 
 // Handles every general key the field holds; false when a fault ends the reading.
-bool line_reader::general_entry(const std::string& key) {
-  const std::string lk = lower(key);
+bool line_reader::general_entry(const key_field& key) {
   auto& v = c_.voci_generali;
   auto read_progressive = [&](int record) {
     v[record].inizio = f_.read_long();
@@ -130,39 +102,40 @@ bool line_reader::general_entry(const std::string& key) {
     v[record].posizione = f_.read_long();
   };
 
-  if (contains(lk, "percorso") && contains(lk, "lunghezza")) {
+  if (key.has("percorso") && key.has("lunghezza")) {
     const long_t length = f_.read_long();
     v[voce::treno_e_percorso].fine = length;
     if (length < 0 || length > lunghezza_massima) {
-      fault(1);
+      refuse({1, {}, {}});
       return false;
     }
     size_arrays(length);
   }
-  if (contains(key, "tre") && contains(key, "progressiva")) read_progressive(voce::progressiva_tre);
-  if (contains(key, "due") && contains(key, "progressiva")) read_progressive(voce::progressiva_due);
-  if (contains(key, "uno") && contains(key, "progressiva")) read_progressive(voce::progressiva_uno);
-  if (contains(key, "sfondo") && contains(key, "uno")) v[voce::percorso].inizio = f_.read_long();
-  if (contains(key, "sfondo") && contains(key, "due")) v[voce::percorso].posizione = f_.read_long();
-  if (contains(key, "sfondo") && contains(key, "tre")) v[voce::percorso].fine = f_.read_long();
-  if (contains(key, "segnali") && contains(key, "ripetizione")) {
+  // Exact case from here on (see key_field).
+  if (key.has_exact("tre") && key.has_exact("progressiva")) read_progressive(voce::progressiva_tre);
+  if (key.has_exact("due") && key.has_exact("progressiva")) read_progressive(voce::progressiva_due);
+  if (key.has_exact("uno") && key.has_exact("progressiva")) read_progressive(voce::progressiva_uno);
+  if (key.has_exact("sfondo") && key.has_exact("uno")) v[voce::percorso].inizio = f_.read_long();
+  if (key.has_exact("sfondo") && key.has_exact("due")) v[voce::percorso].posizione = f_.read_long();
+  if (key.has_exact("sfondo") && key.has_exact("tre")) v[voce::percorso].fine = f_.read_long();
+  if (key.has_exact("segnali") && key.has_exact("ripetizione")) {
     voce_generale& r = v[voce::treno];
     r.inizio = f_.read_long();
     r.fine = f_.read_long();
     if (r.inizio % 50 != 0) {
-      fault(3);
+      refuse({3, {}, {}});
       return false;
     }
     if (r.fine % 50 != 0) {
-      fault(4);
+      refuse({4, {}, {}});
       return false;
     }
-    if (contains(key, "4")) {
+    if (key.has_exact("4")) {
       r.posizione = 4;
-    } else if (contains(key, "9")) {
+    } else if (key.has_exact("9")) {
       r.posizione = 9;
     } else {
-      fault(5);
+      refuse({5, {}, {}});
       return false;
     }
     if (r.fine == 0) r.posizione = 0;
@@ -179,68 +152,45 @@ void line_reader::size_arrays(long_t length) {
   sized_ = true;
 }
 
-next_step line_reader::entry(const std::string& key) {
-  const std::string lk = lower(key);
-
-  if (contains(lk, "pendenza")) {
+next_step line_reader::entry(const key_field& key) {
+  if (key.has("pendenza")) {
     const long_t p = f_.read_long();
     const long_t g = f_.read_long();
-    if (out_of_range(p)) {
-      fault(15, p);
-      return next_step::stop_entries;
-    }
+    if (out_of_range(p)) return refuse({15, p, {}});
     gradient(p, g);
   }
 
-  if (c_.genera_linea != 0 && contains(lk, "curva")) {
+  if (c_.genera_linea != 0 && key.has("curva")) {
     const long_t p = f_.read_long();
     const long_t l = f_.read_long();
-    if (out_of_range(p)) {
-      fault(15, p);
-      return next_step::stop_entries;
-    }
-    if (!curve_step(c_.tracciato, key, p, l, metro_tracciato_)) {
-      fault(103);
-      return next_step::stop_reading;
-    }
+    if (out_of_range(p)) return refuse({15, p, {}});
+    if (!curve_step(c_.tracciato, key.text(), p, l, metro_tracciato_)) return refuse({103, {}, {}});
   }
 
-  if (contains(lk, "montagna")) {
+  if (key.has("montagna")) {
     const long_t inizio = f_.read_long();
     const long_t fine = f_.read_long();
     long_t tipo = f_.read_long();
-    if (out_of_range(inizio)) {
-      fault(15, inizio);
-      return next_step::stop_entries;
-    }
-    memo_montagna(c_, inizio, fine, tipo, f_.line());
-    if (c_.codice_errore > 0) {
-      return c_.codice_errore == 15 ? next_step::stop_entries : next_step::stop_reading;
-    }
+    if (out_of_range(inizio)) return refuse({15, inizio, {}});
+    if (auto refused = memo_montagna(c_, inizio, fine, tipo)) return refuse(*refused);
   }
 
-  if (contains(lk, "indicatori_v")) {
-    const long_t posizione = f_.read_long();
-    const long_t vas = f_.read_long();
-    const long_t vbs = f_.read_long();
-    const long_t vcs = f_.read_long();
-    const integer_t strisces = f_.read_integer();
-    const long_t vad = f_.read_long();
-    const long_t vbd = f_.read_long();
-    const long_t vcd = f_.read_long();
-    const integer_t strisced = f_.read_integer();
-    if (out_of_range(posizione)) {
-      fault(15, posizione);
-      return next_step::stop_entries;
-    }
-    memo_indicatori_v_max(c_, posizione, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced,
-                          f_.line());
-    if (c_.codice_errore > 0) {
-      return c_.codice_errore == 15 ? next_step::stop_entries : next_step::stop_reading;
-    }
+  if (key.has("indicatori_v")) {
+    indicatori_entry e;
+    e.posizione = f_.read_long();
+    e.vas = f_.read_long();
+    e.vbs = f_.read_long();
+    e.vcs = f_.read_long();
+    e.strisces = f_.read_integer();
+    e.vad = f_.read_long();
+    e.vbd = f_.read_long();
+    e.vcd = f_.read_long();
+    e.strisced = f_.read_integer();
+    if (out_of_range(e.posizione)) return refuse({15, e.posizione, {}});
+    if (auto refused = memo_indicatori_v_max(c_, e)) return refuse(*refused);
   }
 
-  if (contains(lk, "cartello") && contains(lk, "indicat")) {
+  if (key.has("cartello") && key.has("indicat")) {
     const long_t p = f_.read_long();
     const std::string text = f_.read_text();
     return text_board(p, text);
@@ -263,30 +213,17 @@ void line_reader::gradient_tail() {
 // Writes the current gradient from the cursor up to `until`, the cursor's cell at least once,
 // never past the last cell.
 void line_reader::fill_gradient(double until) {
-  const std::int64_t last = c_.upper_bound();
-  do {
-    if (cursore_pendenza_ > last) break;
-    c_.percorso[static_cast<std::size_t>(cursore_pendenza_)].pendenza =
-        low_byte(std::int64_t{pendenza_corrente_} + 100);
-    ++cursore_pendenza_;
-  } while (cursore_pendenza_ < until);
+  fill_cells(c_.percorso, cursore_pendenza_, until, c_.upper_bound(), [this](cella& cell) {
+    cell.pendenza = low_byte(std::int64_t{pendenza_corrente_} + 100);
+  });
 }
 
 next_step line_reader::text_board(long_t p, const std::string& text) {
-  if (p < 0 || out_of_range(p)) {
-    fault(15, p);
-    return next_step::stop_entries;
-  }
+  if (p < 0 || out_of_range(p)) return refuse({15, p, {}});
   // Record 0 takes the 81st board; there is no record for an 82nd.
-  if (indice_cartello_ < 0) {
-    fault(106, p);
-    return next_step::stop_reading;
-  }
+  if (indice_cartello_ < 0) return refuse({106, p, {}});
   cella& cell = c_.percorso[static_cast<std::size_t>(nearest(p / 50.0 + 1))];
-  if (!is_free(cell)) {
-    fault(6, p);
-    return next_step::stop_reading;
-  }
+  if (!is_free(cell)) return refuse({6, p, {}});
   cell.tipo = tipo_cella::cartello_indicatore;
   cell.valore1 = static_cast<integer_t>(indice_cartello_);
   c_.voci_generali[static_cast<std::size_t>(indice_cartello_)].nome = text;

@@ -24,10 +24,6 @@ void put(voce_generale& v, const progressiva& p) {
   v.posizione = p.posizione;
 }
 
-void fault(compilation& c, long_t code, long_t position, int line) {
-  record_fault(c, code, position, severity::error, source_file::line_description, line);
-}
-
 }  // namespace
 
 void progressive_ordina(compilation& c) {
@@ -79,11 +75,11 @@ void progressive_ordina(compilation& c) {
   put(c.voci_generali[voce::progressiva_uno], ordered[2]);
 }
 
-void memo_montagna(compilation& c, long_t inizio, long_t fine, long_t& tipo, int line) {
+std::optional<fault> memo_montagna(compilation& c, long_t inizio, long_t fine, long_t& tipo) {
   const double last = nearest(fine / 50.0 - 1);
-  if (inizio < 0) return fault(c, 15, inizio, line);
-  if (last > c.upper_bound()) return fault(c, 15, fine, line);
-  if (c.numero_montagne >= massimo_montagne) return fault(c, 105, inizio, line);
+  if (inizio < 0) return fault{15, inizio, {}};
+  if (last > c.upper_bound()) return fault{15, fine, {}};
+  if (c.numero_montagne >= massimo_montagne) return fault{105, inizio, {}};
 
   bool marked = false;
   if (tipo > 10) {
@@ -105,15 +101,15 @@ void memo_montagna(compilation& c, long_t inizio, long_t fine, long_t& tipo, int
     // A scenery mark every 200 metres, only where nothing else stands.
     if (marked && j % 4 == 0 && cell.tipo == tipo_cella::nulla) cell.tipo = tipo_cella::montagna;
   }
+  return std::nullopt;
 }
 
-void memo_indicatori_v_max(compilation& c, long_t posizione, long_t vas, long_t vbs, long_t vcs,
-                           integer_t strisces, long_t vad, long_t vbd, long_t vcd,
-                           integer_t strisced, int line) {
+std::optional<fault> memo_indicatori_v_max(compilation& c, const indicatori_entry& e) {
+  const auto& [posizione, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced] = e;
   const double index = nearest(posizione / 50.0 + 1);
-  if (posizione < 0 || index > c.upper_bound()) return fault(c, 15, posizione, line);
+  if (posizione < 0 || index > c.upper_bound()) return fault{15, posizione, {}};
   cella& cell = c.percorso[static_cast<std::size_t>(index)];
-  if (!is_free(cell)) return fault(c, 21, posizione, line);
+  if (!is_free(cell)) return fault{21, posizione, {}};
 
   // Everything is computed before the cell is touched, so a value that does not fit leaves it as
   // it was.
@@ -126,6 +122,7 @@ void memo_indicatori_v_max(compilation& c, long_t posizione, long_t vas, long_t 
   cell.valore2 = v2;
   cell.valore3 = v3;
   cell.valore4 = v4;
+  return std::nullopt;
 }
 
 }  // namespace scenario

@@ -2,6 +2,8 @@
 // speed-limit boards.
 #pragma once
 
+#include <optional>
+
 #include "model/model.h"
 
 namespace scenario {
@@ -12,14 +14,26 @@ void progressive_ordina(compilation& c);
 
 // Lays one mountain span over the cells and into the span tables. `tipo` may be changed in place.
 // A span starting before the route, or ending past its last cell, is refused with code 15; an 81st
-// span with code 105. `line` is the line of the entry, for the fault.
-void memo_montagna(compilation& c, long_t inizio, long_t fine, long_t& tipo, int line);
+// span with code 105. A refusal is returned; the caller records it.
+std::optional<fault> memo_montagna(compilation& c, long_t inizio, long_t fine, long_t& tipo);
+
+// The values of an "indicatori_v" entry, in file order: the three speeds a, b, c of each side s
+// and d, and each side's stripes.
+struct indicatori_entry {
+  long_t posizione = 0;  // metres
+  long_t vas = 0;
+  long_t vbs = 0;
+  long_t vcs = 0;
+  integer_t strisces = 0;
+  long_t vad = 0;
+  long_t vbd = 0;
+  long_t vcd = 0;
+  integer_t strisced = 0;
+};
 
 // Places one speed-limit board. A board before the route or past its last cell is refused with code
 // 15, one on an occupied cell with code 21; a speed code that does not fit an Integer throws
 // reading_failure and leaves the cell as it was.
-void memo_indicatori_v_max(compilation& c, long_t posizione, long_t vas, long_t vbs, long_t vcs,
-                           integer_t strisces, long_t vad, long_t vbd, long_t vcd,
-                           integer_t strisced, int line);
+std::optional<fault> memo_indicatori_v_max(compilation& c, const indicatori_entry& e);
 
 }  // namespace scenario

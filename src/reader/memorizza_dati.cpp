@@ -13,7 +13,7 @@ void memorizza_dati(compilation& c, const data_files& files) {
   c.voci_generali[voce::percorso].nome = c.nome_percorso;
   c.voci_generali[voce::treno].nome = c.nome_treno;
   if (!files.linea) {
-    record_fault(c, 101, std::nullopt, severity::error, source_file::line_description, 0);
+    record_fault(c, {101, std::nullopt, {}}, source_file::line_description, 0);
     return;
   }
 
@@ -32,8 +32,8 @@ void memorizza_dati(compilation& c, const data_files& files) {
     // One handler for the whole reading: the fault goes with the line of the field being read.
     const std::optional<field_reader>& reader =
         active == source_file::line_description ? linea : treno;
-    record_fault(c, 25, std::nullopt, severity::error, active, reader ? reader->line() : 0);
-    c.diagnostics.back().message = "unreadable entry: " + std::string(failure.what());
+    record_fault(c, {25, std::nullopt, "unreadable entry: " + std::string(failure.what())}, active,
+                 reader ? reader->line() : 0);
   }
 }
 

@@ -24,13 +24,10 @@ cella& at(compilation& c, std::int64_t i) {
 
 }  // namespace
 
-void memo_segnale(compilation& c, long_t posizione, long_t sx, long_t s1, long_t s2, long_t s3,
-                  long_t rapp, long_t dx, long_t d1, long_t d2, long_t d3, long_t tempo) {
+std::optional<fault> memo_segnale(compilation& c, const segnale_entry& e) {
+  const auto [posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo_letto] = e;
   const std::int64_t i = cell_at(posizione, 1);
-  if (!free_at(c, i)) {
-    c.codice_errore = 16;
-    return;
-  }
+  if (!free_at(c, i)) return fault{16, posizione, {}};
   cella& s = at(c, i);
   s.tipo = tipo_cella::segnale;
   s.valore4 = low_16(std::int64_t{rapp} * 10 + std::int64_t{sx} * 3 + dx);
@@ -38,7 +35,7 @@ void memo_segnale(compilation& c, long_t posizione, long_t sx, long_t s1, long_t
   s.valore2 = low_16(std::int64_t{s2} * 10 + d2);
   s.valore3 = low_16(std::int64_t{s3} * 10 + d3);
   // Times from 1 to 100 are stored as 101; 0 and below, and 101 and above, as given.
-  if (tempo >= 1 && tempo <= 100) tempo = 101;
+  const long_t tempo = tempo_letto >= 1 && tempo_letto <= 100 ? 101 : tempo_letto;
   s.tempo = sx == 2 ? low_byte(tempo) : 0;
 
   // Approach marks go on whatever the cell holds; before the start of the route they are dropped.
@@ -47,31 +44,25 @@ void memo_segnale(compilation& c, long_t posizione, long_t sx, long_t s1, long_t
     const std::int64_t j = i - 2 * n;
     if (j >= 0) at(c, j).preavviso = low_byte(aspetto * 10 + n);
   }
+  return std::nullopt;
 }
 
-void memo_rallentamento(compilation& c, long_t x, long_t v, long_t l, long_t f_tt, long_t f_ta,
-                        long_t d_v) {
+std::optional<fault> memo_rallentamento(compilation& c, const rallentamento_entry& entry) {
+  const auto [x, v, l, f_tt, f_ta_letto, d_v] = entry;
+  auto refuse = [&entry](long_t code) { return fault{code, entry.x, {}}; };
+  long_t f_ta = f_ta_letto;
   const std::int64_t s = cell_at(x, 1);
   const std::int64_t e = cell_at(double(x) + double(l), 1);
   const bool has_warning = x > 1500;
   const std::int64_t w = cell_at(double(x) - 1200, 1);
 
   if (has_warning) {
-    if (!free_at(c, w)) {
-      c.codice_errore = 17;
-      return;
-    }
+    if (!free_at(c, w)) return refuse(17);
   } else {
     f_ta = 0;  // too close to the start of the route for a warning and its approach
   }
-  if (!free_at(c, s)) {
-    c.codice_errore = 18;
-    return;
-  }
-  if (!free_at(c, e)) {
-    c.codice_errore = 19;
-    return;
-  }
+  if (!free_at(c, s)) return refuse(18);
+  if (!free_at(c, e)) return refuse(19);
 
   const integer_t velocita = low_16(v);
   at(c, e).tipo = tipo_cella::fine_rallentamento;
@@ -89,13 +80,10 @@ void memo_rallentamento(compilation& c, long_t x, long_t v, long_t l, long_t f_t
   at(c, s).valore3 = low_16(f_tt);
   at(c, e).valore3 = low_16(f_tt);
 
-  if (f_ta == 0) return;
+  if (f_ta == 0) return std::nullopt;
   const std::int64_t q = cell_at(double(x) - 1200, 0);
   for (int i = 0; i <= 3; ++i) {
-    if (!free_at(c, q - i)) {
-      c.codice_errore = 20;
-      return;
-    }
+    if (!free_at(c, q - i)) return refuse(20);
   }
   for (int i = 0; i <= 3; ++i) {
     cella& a = at(c, q - i);
@@ -103,6 +91,7 @@ void memo_rallentamento(compilation& c, long_t x, long_t v, long_t l, long_t f_t
     a.valore1 = static_cast<integer_t>(i + 1);
     if (d_v != 0) a.valore2 = static_cast<integer_t>(i + 1);
   }
+  return std::nullopt;
 }
 
 }  // namespace scenario

@@ -1,20 +1,45 @@
 // Placing one signal or one temporary speed restriction on the route cells.
 #pragma once
 
+#include <optional>
+
 #include "model/model.h"
 
 namespace scenario {
 
-// Places the signal of a "segnale" entry in cell nearest(posizione / 50 + 1), with its four
-// approach marks 100 to 400 m before it. A taken cell sets codice_errore = 16 and writes nothing;
-// the caller sets posizione_errore and records the diagnostic.
-void memo_segnale(compilation& c, long_t posizione, long_t sx, long_t s1, long_t s2, long_t s3,
-                  long_t rapp, long_t dx, long_t d1, long_t d2, long_t d3, long_t tempo);
+// The values of a "segnale" entry, in file order.
+struct segnale_entry {
+  long_t posizione = 0;  // metres
+  long_t sx = 0;
+  long_t s1 = 0;
+  long_t s2 = 0;
+  long_t s3 = 0;
+  long_t rapp = 0;
+  long_t dx = 0;
+  long_t d1 = 0;
+  long_t d2 = 0;
+  long_t d3 = 0;
+  long_t tempo = 0;
+};
 
-// Places the restriction of a "rallentamento" entry: end, start and (beyond 1500 m) warning cell,
-// and on request the four approach cells. Refusals set codice_errore to 17, 18, 19 (nothing
-// written) or 20 (end, start and warning cells stay written).
-void memo_rallentamento(compilation& c, long_t x, long_t v, long_t l, long_t f_tt, long_t f_ta,
-                        long_t d_v);
+// The values of a "rallentamento" entry, in file order.
+struct rallentamento_entry {
+  long_t x = 0;  // start, metres
+  long_t v = 0;  // speed
+  long_t l = 0;  // length, metres
+  long_t f_tt = 0;
+  long_t f_ta = 0;  // nonzero: the four approach cells before the warning
+  long_t d_v = 0;
+};
+
+// Places the signal in cell nearest(posizione / 50 + 1), with its four approach marks 100 to 400 m
+// before it. A taken cell is refused with code 16 and nothing is written. A refusal is returned at
+// the entry's position; the caller records it.
+std::optional<fault> memo_segnale(compilation& c, const segnale_entry& e);
+
+// Places the restriction: end, start and (beyond 1500 m) warning cell, and on request the four
+// approach cells. Refusals: codes 17, 18, 19 (nothing written) or 20 (end, start and warning cells
+// stay written), at the entry's position.
+std::optional<fault> memo_rallentamento(compilation& c, const rallentamento_entry& e);
 
 }  // namespace scenario

@@ -1,11 +1,11 @@
 #include "reader/train_scenario.h"
 
-#include <cctype>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "model/numeric.h"
+#include "reader/entry_scan.h"
 #include "reader/signals.h"
 #include "reader/stations.h"
 
@@ -20,27 +20,6 @@ enum class flow {
   stop,       // a refused entry: nothing more is read or written
 };
 
-flow from_station(station_flow f) {
-  switch (f) {
-    case station_flow::go_on:
-      return flow::go_on;
-    case station_flow::end_steps:
-      return flow::end_steps;
-    case station_flow::stop:
-      return flow::stop;
-  }
-  return flow::stop;
-}
-
-std::string lower(std::string s) {
-  for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  return s;
-}
-
-bool has(const std::string& key, std::string_view word) {
-  return key.find(word) != std::string::npos;
-}
-
 class train_reader {
  public:
   train_reader(compilation& c, field_reader& fields, long_t indice_cartello)
@@ -48,11 +27,8 @@ class train_reader {
 
   void run() {
     // Everything before "[generale]" is passed over; at least one field is read, so an empty
-    // file fails here.
-    for (;;) {
-      const std::string field = fields_.read_text();
-      if (fields_.at_end() || has(lower(field), "[generale]")) break;
-    }
+    // file fails here. A file without the section reads no entry and still runs the end steps.
+    find_section(fields_, "[generale]");
     flow f = flow::go_on;
     while (f == flow::go_on) f = entry();
     if (f == flow::end_steps) end_steps();
@@ -60,78 +36,67 @@ class train_reader {
 
  private:
   flow entry() {
-    if (fields_.at_end()) return flow::end_steps;
-    std::string key = fields_.read_text();
-    // The last field of the file is never acted on.
-    if (fields_.at_end()) return flow::end_steps;
     // Up to two separator fields are passed over; a third is taken as the key.
-    for (int i = 0; i < 2 && has(key, "-"); ++i) {
-      key = fields_.read_text();
-      if (fields_.at_end()) return flow::end_steps;
-    }
-    c_.riga_corrente = key;
-    key = lower(key);
+    const std::optional<std::string> text = next_key(fields_, 2, separator_end::tested);
+    if (!text) return flow::end_steps;
+    c_.riga_corrente = *text;
+    const key_field key(*text);
 
     // A key holding the words of several entries runs each of them, in this order.
     voce_generale& treno_e_percorso = c_.voci_generali[voce::treno_e_percorso];
     voce_generale& treno = c_.voci_generali[voce::treno];
-    if (has(key, "frenata") && has(key, "massa")) treno_e_percorso.inizio = fields_.read_long();
-    if (has(key, "vetture")) treno_e_percorso.posizione = fields_.read_long();
-    if (has(key, "velocit")) {
+    if (key.has("frenata") && key.has("massa")) treno_e_percorso.inizio = fields_.read_long();
+    if (key.has("vetture")) treno_e_percorso.posizione = fields_.read_long();
+    if (key.has("velocit")) {
       if (flow f = velocita(); f != flow::go_on) return f;
     }
-    if (has(key, "aderenza")) {
+    if (key.has("aderenza")) {
       if (flow f = aderenza(); f != flow::go_on) return f;
     }
-    if (has(key, "orologio")) {
+    if (key.has("orologio")) {
       treno.intero3 = fields_.read_integer();
       treno.intero4 = fields_.read_integer();
       treno.intero5 = fields_.read_integer();
     }
-    if (has(key, "sabbia")) treno.intero1 = fields_.read_integer();
-    if (has(key, "segnale")) {
+    if (key.has("sabbia")) treno.intero1 = fields_.read_integer();
+    if (key.has("segnale")) {
       if (flow f = segnale(); f != flow::go_on) return f;
     }
-    if (has(key, "rallentamento")) {
+    if (key.has("rallentamento")) {
       if (flow f = rallentamento(); f != flow::go_on) return f;
     }
-    if (has(key, "abbattimento")) {
+    if (key.has("abbattimento")) {
       if (flow f = abbattimento(); f != flow::go_on) return f;
     }
-    if (has(key, "stazione")) return stazione();
+    if (key.has("stazione")) return stazione();
     return flow::go_on;
   }
 
   // The entry's position must leave 100 m of cells after it.
   bool outside_route(long_t p) const { return (double(p) + 100) / 50 > c_.upper_bound(); }
 
-  flow out_of_route(long_t p, int line) {
-    record_fault(c_, 15, p, severity::error, source_file::train_scenario, line);
-    return flow::end_steps;
+  // Records a refusal against the entry's line: code 15 ends the reading through its end steps,
+  // any other stops it at once.
+  flow refuse(const fault& f, int line) {
+    record_fault(c_, f, source_file::train_scenario, line);
+    return f.code == 15 ? flow::end_steps : flow::stop;
   }
+
+  flow out_of_route(long_t p, int line) { return refuse({15, p, {}}, line); }
 
   // Writes the cells from the cursor up to cell n - 1, and the cursor's cell at least once; it
   // never writes the last cell. Entries whose positions do not increase push the cursor one
   // cell on each.
   template <class Write>
-  void fill(long_t& cursor, long_t n, Write write) {
-    if (n <= 0) return;
-    do {
-      if (cursor >= c_.upper_bound()) return;
-      write(c_.percorso[static_cast<std::size_t>(cursor)]);
-      ++cursor;
-    } while (cursor < n);
+  void fill(std::int64_t& cursor, long_t n, Write write) {
+    if (n > 0) fill_cells(c_.percorso, cursor, n, std::int64_t{c_.upper_bound()} - 1, write);
   }
 
   // Writes from the cursor up to three cells before the last, and the cursor's cell at least once
   // when it exists.
   template <class Write>
-  void tail(long_t& cursor, Write write) {
-    do {
-      if (cursor > c_.upper_bound()) return;
-      write(c_.percorso[static_cast<std::size_t>(cursor)]);
-      ++cursor;
-    } while (cursor < c_.upper_bound() - 2);
+  void tail(std::int64_t& cursor, Write write) {
+    fill_cells(c_.percorso, cursor, c_.upper_bound() - 2, c_.upper_bound(), write);
   }
 
   // Speed limits are stored in units of 5 km/h.
@@ -162,41 +127,47 @@ class train_reader {
 
   // After a signal or a restriction any code stops the reading, even one left from before the
   // entry (a 15 of the line description): the entry's position then marks where it stopped.
-  flow after_placing(long_t code_before, long_t posizione, int line) {
+  flow after_placing(const std::optional<fault>& refused, long_t posizione, int line) {
+    if (refused) return refuse(*refused, line);
     if (c_.codice_errore <= 0) return flow::go_on;
-    if (c_.codice_errore != code_before) {
-      record_fault(c_, c_.codice_errore, posizione, severity::error, source_file::train_scenario,
-                   line);
-    } else {
-      c_.posizione_errore = posizione;
-      c_.diagnostics.push_back({c_.codice_errore, posizione, severity::note,
-                                source_file::train_scenario, line,
-                                "the reading stops at this entry because fault " +
-                                    std::to_string(c_.codice_errore) + " is still set"});
-    }
+    const long_t still_set = c_.codice_errore;
+    record_fault(c_,
+                 {still_set, posizione,
+                  "the reading stops at this entry because fault " + std::to_string(still_set) +
+                      " is still set"},
+                 source_file::train_scenario, line, severity::note);
     return flow::stop;
   }
 
   flow segnale() {
-    const long_t posizione = fields_.read_long();
+    segnale_entry e;
+    e.posizione = fields_.read_long();
     const int line = fields_.line();
-    long_t v[10];
-    for (long_t& x : v) x = fields_.read_long();
-    if (outside_route(posizione)) return out_of_route(posizione, line);
-    const long_t before = c_.codice_errore;
-    memo_segnale(c_, posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9]);
-    return after_placing(before, posizione, line);
+    e.sx = fields_.read_long();
+    e.s1 = fields_.read_long();
+    e.s2 = fields_.read_long();
+    e.s3 = fields_.read_long();
+    e.rapp = fields_.read_long();
+    e.dx = fields_.read_long();
+    e.d1 = fields_.read_long();
+    e.d2 = fields_.read_long();
+    e.d3 = fields_.read_long();
+    e.tempo = fields_.read_long();
+    if (outside_route(e.posizione)) return out_of_route(e.posizione, line);
+    return after_placing(memo_segnale(c_, e), e.posizione, line);
   }
 
   flow rallentamento() {
-    const long_t x = fields_.read_long();
+    rallentamento_entry e;
+    e.x = fields_.read_long();
     const int line = fields_.line();
-    long_t v[5];
-    for (long_t& y : v) y = fields_.read_long();
-    if (outside_route(x)) return out_of_route(x, line);
-    const long_t before = c_.codice_errore;
-    memo_rallentamento(c_, x, v[0], v[1], v[2], v[3], v[4]);
-    return after_placing(before, x, line);
+    e.v = fields_.read_long();
+    e.l = fields_.read_long();
+    e.f_tt = fields_.read_long();
+    e.f_ta = fields_.read_long();
+    e.d_v = fields_.read_long();
+    if (outside_route(e.x)) return out_of_route(e.x, line);
+    return after_placing(memo_rallentamento(c_, e), e.x, line);
   }
 
   flow abbattimento() {
@@ -207,8 +178,7 @@ class train_reader {
     // A span-style cell, one before a signal at the same position.
     const auto i = static_cast<std::int64_t>(nearest(p / 50.0));
     if (i < 0 || i > c_.upper_bound() || !is_free(c_.percorso[static_cast<std::size_t>(i)])) {
-      record_fault(c_, 7, p, severity::error, source_file::train_scenario, line);
-      return flow::stop;
+      return refuse({7, p, {}}, line);
     }
     cella& cell = c_.percorso[static_cast<std::size_t>(i)];
     if (w > 0) {
@@ -220,39 +190,12 @@ class train_reader {
     return flow::go_on;
   }
 
-  // The values are read stage by stage, so that a refused position or length stops the reading
-  // before the rest of the entry is read. Each value goes into the record as soon as it is read,
-  // so a value that cannot be read leaves the ones before it stored.
   flow stazione() {
-    voce_generale& r = c_.voci_generali[k_];
-    station_entry e;
-    e.posizione = fields_.read_long();
+    const long_t posizione = fields_.read_long();
     const int line = fields_.line();
-    if (flow f = from_station(station_position(c_, k_, e.posizione, line)); f != flow::go_on)
-      return f;
-    r.tipo = e.tipo = fields_.read_byte();
-    e.length = fields_.read_long();
-    if (flow f =
-            from_station(station_length(c_, k_, e.posizione, e.tipo, e.length, fields_.line()));
-        f != flow::go_on)
-      return f;
-    r.ottetto0 = e.ottetto0 = fields_.read_byte();
-    r.ottetto4 = e.ottetto4 = fields_.read_byte();
-    r.ottetto3 = e.ottetto3 = fields_.read_byte();
-    r.intero1 = e.intero1 = fields_.read_integer();
-    r.intero2 = e.intero2 = fields_.read_integer();
-    r.ottetto1 = e.ottetto1 = fields_.read_byte();
-    r.intero3 = e.intero3 = fields_.read_integer();
-    r.intero4 = e.intero4 = fields_.read_integer();
-    r.intero5 = e.intero5 = fields_.read_integer();
-    r.ottetto2 = e.ottetto2 = fields_.read_byte();
-    e.hours = fields_.read_long();
-    e.minutes = fields_.read_long();
-    e.seconds = fields_.read_long();
-    // A time that does not fit fails here, before the name is read.
-    r.orario = station_time(e.hours, e.minutes, e.seconds);
-    r.nome = e.nome = fields_.read_text();
-    return from_station(station_finish(c_, k_, e, indice_cartello_, line));
+    const std::optional<fault> refused =
+        memo_stazione(c_, k_, posizione, fields_, indice_cartello_);
+    return refused ? refuse(*refused, line) : flow::go_on;
   }
 
   void end_steps() {
@@ -262,7 +205,7 @@ class train_reader {
     for (int r : {voce::progressiva_tre, voce::progressiva_due, voce::progressiva_uno}) {
       const voce_generale& v = c_.voci_generali[r];
       if (v.inizio % 50 != 0 || v.fine % 50 != 0) {
-        record_fault(c_, 2, std::nullopt, severity::error, source_file::line_description, 0);
+        record_fault(c_, {2, std::nullopt, {}}, source_file::line_description, 0);
         break;
       }
     }
@@ -272,9 +215,9 @@ class train_reader {
   field_reader& fields_;
   const long_t indice_cartello_;
 
-  long_t speed_cursor_ = 0;
+  std::int64_t speed_cursor_ = 0;
   long_t current_speed_ = 0;
-  long_t adhesion_cursor_ = 0;
+  std::int64_t adhesion_cursor_ = 0;
   long_t current_adhesion_ = 0;
   long_t k_ = voce::prima_stazione;  // record of the next station
 };

@@ -12,15 +12,6 @@ namespace scenario {
 
 namespace {
 
-std::string base_name(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool ends_with(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 // Collects what the run says, then prints it once in the requested form.
 struct report {
   report(const compile_options& o, std::ostream& out_stream, std::ostream& err_stream)
@@ -62,24 +53,6 @@ struct report {
 
 }  // namespace
 
-std::optional<std::string> route_from_line_file(const std::string& path) {
-  const std::string name = base_name(path);
-  const std::string tail = "_linea.txt";
-  if (!ends_with(name, tail) || name.size() == tail.size()) return std::nullopt;
-  return name.substr(0, name.size() - tail.size());
-}
-
-std::optional<std::string> train_from_train_file(const std::string& path,
-                                                 const std::string& route) {
-  const std::string name = base_name(path);
-  const std::string head = route + "_";
-  const std::string tail = "-.txt";
-  if (name.size() <= head.size() + tail.size() || name.compare(0, head.size(), head) != 0 ||
-      !ends_with(name, tail))
-    return std::nullopt;
-  return name.substr(head.size(), name.size() - head.size() - tail.size());
-}
-
 int run_compile(const compile_options& options, std::ostream& out, std::ostream& err) {
   report r(options, out, err);
 
@@ -88,22 +61,22 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
   if (!route) {
     r.fail("cannot tell the route name from \"" + options.line_path +
            "\" (expected <route>_linea.txt): give --route");
-    return r.finish(tool_usage_or_file_error, nullptr);
+    return r.finish(as_int(exit_status::usage_or_file_error), nullptr);
   }
   if (std::optional<std::string> fault = name_fault("route", *route)) {
     r.fail(*fault);
-    return r.finish(tool_usage_or_file_error, nullptr);
+    return r.finish(as_int(exit_status::usage_or_file_error), nullptr);
   }
   std::optional<std::string> train =
       options.train ? options.train : train_from_train_file(options.train_path, *route);
   if (!train) {
     r.fail("cannot tell the train name from \"" + options.train_path + "\" (expected " + *route +
            "_<train>-.txt): give --train");
-    return r.finish(tool_usage_or_file_error, nullptr);
+    return r.finish(as_int(exit_status::usage_or_file_error), nullptr);
   }
   if (std::optional<std::string> fault = name_fault("train", *train)) {
     r.fail(*fault);
-    return r.finish(tool_usage_or_file_error, nullptr);
+    return r.finish(as_int(exit_status::usage_or_file_error), nullptr);
   }
 
   data_files files;
@@ -114,7 +87,7 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
     if (!files.treno) throw file_error(options.train_path, "open", ENOENT);
   } catch (const file_error& e) {
     r.fail(e.what());
-    return r.finish(tool_usage_or_file_error, nullptr);
+    return r.finish(as_int(exit_status::usage_or_file_error), nullptr);
   }
 
   compilation c;
@@ -123,15 +96,15 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
   const compile_outcome outcome = memorizza_percorso(c, options.no_geometry ? 0 : 1, files);
   for (const diagnostic& d : c.diagnostics) r.add(d);
 
-  if (outcome.reader_code != 0 && !options.force) return r.finish(tool_reader_fault, &c);
+  if (outcome.reader_code != 0 && !options.force) return r.finish(as_int(exit_status::fault), &c);
   if (!outcome.cells_sized) {
     r.fail("nothing to write: the reading stopped before the route cells were sized");
-    return r.finish(tool_reader_fault, &c);
+    return r.finish(as_int(exit_status::fault), &c);
   }
   if (outcome.guard_code != 0) {
     r.add({outcome.guard_code, std::nullopt, severity::error, source_file::none, 0,
            describe_code(outcome.guard_code)});
-    return r.finish(tool_guard_failed, &c);
+    return r.finish(as_int(exit_status::guard_failed), &c);
   }
 
   try {
@@ -142,9 +115,10 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
     }
   } catch (const file_error& e) {
     r.fail(e.what());
-    return r.finish(tool_usage_or_file_error, &c);
+    return r.finish(as_int(exit_status::usage_or_file_error), &c);
   }
-  return r.finish(outcome.reader_code != 0 ? tool_reader_fault : tool_ok, &c);
+  return r.finish(outcome.reader_code != 0 ? as_int(exit_status::fault) : as_int(exit_status::ok),
+                  &c);
 }
 
 }  // namespace scenario

@@ -7,14 +7,11 @@
 #include "driver/files.h"
 #include "model/text.h"
 #include "output/compiled_decoders.h"
+#include "output/file_names.h"
 
 namespace scenario {
 
 namespace {
-
-bool ends_with(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 std::string record_name(const tabella_voci* voci, int k) {
   if (!voci || k < 0 || k >= numero_voci_generali) return {};
@@ -25,9 +22,9 @@ std::string record_name(const tabella_voci* voci, int k) {
 
 std::optional<compiled_kind> kind_from_name(const std::string& path) {
   const std::string name = std::filesystem::path(path).filename().string();
-  if (ends_with(name, "_linea.dat")) return compiled_kind::geometry;
-  if (ends_with(name, ".sim")) return compiled_kind::scenario;
-  if (ends_with(name, ".dat")) return compiled_kind::cells;
+  if (ends_with(name, geometry_ending)) return compiled_kind::geometry;
+  if (ends_with(name, scenario_ending)) return compiled_kind::scenario;
+  if (ends_with(name, route_cell_ending)) return compiled_kind::cells;
   return std::nullopt;
 }
 
@@ -40,7 +37,7 @@ std::optional<compiled_kind> kind_from_word(const std::string& word) {
 
 std::string scenario_beside(const std::string& cell_path) {
   std::filesystem::path p(cell_path);
-  p.replace_extension(".sim");
+  p.replace_extension(std::string(scenario_ending));
   return p.string();
 }
 
@@ -49,7 +46,7 @@ std::optional<std::string> geometry_beside(const std::string& cell_path, const t
   const std::filesystem::path dir = p.parent_path();
   std::error_code ec;
   if (voci && !(*voci)[voce::percorso].nome.empty()) {
-    const std::filesystem::path g = dir / ((*voci)[voce::percorso].nome + "_linea.dat");
+    const std::filesystem::path g = dir / geometry_file_name((*voci)[voce::percorso].nome);
     if (std::filesystem::exists(g, ec)) return g.string();
     return std::nullopt;
   }
@@ -57,7 +54,7 @@ std::optional<std::string> geometry_beside(const std::string& cell_path, const t
   const std::string stem = p.stem().string();
   for (std::size_t cut = stem.rfind('_'); cut != std::string::npos && cut > 0;
        cut = stem.rfind('_', cut - 1)) {
-    const std::filesystem::path g = dir / (stem.substr(0, cut) + "_linea.dat");
+    const std::filesystem::path g = dir / geometry_file_name(stem.substr(0, cut));
     if (std::filesystem::exists(g, ec)) return g.string();
   }
   return std::nullopt;

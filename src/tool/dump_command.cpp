@@ -50,7 +50,7 @@ int dump_cells(const dump_options& o, std::ostream& out, std::ostream& err) {
   const std::optional<std::vector<cella>> cells = load_route_cells(o.path, message);
   if (!cells) {
     err << "scenario: error: " << message << '\n';
-    return tool_usage_or_file_error;
+    return as_int(exit_status::usage_or_file_error);
   }
   // Names of stations and boards come from the scenario file beside, when there is a sound one.
   std::string ignored;
@@ -90,7 +90,7 @@ int dump_cells(const dump_options& o, std::ostream& out, std::ostream& err) {
       doc["all_cells"] = std::move(all);
     }
     print_json(out, doc);
-    return tool_ok;
+    return as_int(exit_status::ok);
   }
 
   out << utf8_text(o.path) << ": route cells\n";
@@ -125,7 +125,7 @@ int dump_cells(const dump_options& o, std::ostream& out, std::ostream& err) {
           << int(x.pendenza) << std::setw(4) << int(x.aderenza) << '\n';
     }
   }
-  return tool_ok;
+  return as_int(exit_status::ok);
 }
 
 // ---- scenario file
@@ -200,7 +200,7 @@ int dump_scenario(const dump_options& o, std::ostream& out, std::ostream& err) {
   const std::optional<tabella_voci> voci = load_scenario(o.path, message);
   if (!voci) {
     err << "scenario: error: " << message << '\n';
-    return tool_usage_or_file_error;
+    return as_int(exit_status::usage_or_file_error);
   }
   if (o.json) {
     json doc;
@@ -213,7 +213,7 @@ int dump_scenario(const dump_options& o, std::ostream& out, std::ostream& err) {
     }
     doc["records"] = std::move(records);
     print_json(out, doc);
-    return tool_ok;
+    return as_int(exit_status::ok);
   }
   out << utf8_text(o.path) << ": scenario file, 87 records";
   if (!o.all) out << " (empty ones left out)";
@@ -224,7 +224,7 @@ int dump_scenario(const dump_options& o, std::ostream& out, std::ostream& err) {
       out << "  record " << std::setw(2) << k << "  "
           << (is_empty_record(v) ? std::string("empty") : record_words(k, v)) << '\n';
   }
-  return tool_ok;
+  return as_int(exit_status::ok);
 }
 
 // ---- line geometry
@@ -294,7 +294,7 @@ int dump_geometry(const dump_options& o, std::ostream& out, std::ostream& err) {
   const std::optional<tracciato_t> t = load_geometry(o.path, message);
   if (!t) {
     err << "scenario: error: " << message << '\n';
-    return tool_usage_or_file_error;
+    return as_int(exit_status::usage_or_file_error);
   }
   const geometry_summary s = summarize(*t);
   const long step = o.all ? 1 : o.step;
@@ -318,7 +318,7 @@ int dump_geometry(const dump_options& o, std::ostream& out, std::ostream& err) {
           {{"m", m}, {"x", coordinate_json(t->get(m, 0))}, {"y", coordinate_json(t->get(m, 1))}});
     doc["samples"] = std::move(list);
     print_json(out, doc);
-    return tool_ok;
+    return as_int(exit_status::ok);
   }
   char box[256];
   std::snprintf(box, sizeof box, "x %.1f to %.1f m, y %.1f to %.1f m", s.min_x, s.max_x, s.min_y,
@@ -335,7 +335,7 @@ int dump_geometry(const dump_options& o, std::ostream& out, std::ostream& err) {
   for (std::size_t m : at)
     out << "  " << std::setw(9) << m << std::setw(16) << coordinate_text(t->get(m, 0))
         << std::setw(16) << coordinate_text(t->get(m, 1)) << '\n';
-  return tool_ok;
+  return as_int(exit_status::ok);
 }
 
 }  // namespace
@@ -346,19 +346,19 @@ int run_dump(const dump_options& o, std::ostream& out, std::ostream& err) {
     kind = kind_from_word(*o.kind);
     if (!kind) {
       err << "scenario: error: unknown kind \"" << *o.kind << "\": cells, scenario or geometry\n";
-      return tool_usage_or_file_error;
+      return as_int(exit_status::usage_or_file_error);
     }
   } else {
     kind = kind_from_name(o.path);
     if (!kind) {
       err << "scenario: error: cannot tell the kind of \"" << o.path
           << "\" from its name (_linea.dat, .sim, .dat): give --kind\n";
-      return tool_usage_or_file_error;
+      return as_int(exit_status::usage_or_file_error);
     }
   }
   if (o.step < 1) {
     err << "scenario: error: --step must be at least 1\n";
-    return tool_usage_or_file_error;
+    return as_int(exit_status::usage_or_file_error);
   }
   switch (*kind) {
     case compiled_kind::cells:
@@ -368,7 +368,7 @@ int run_dump(const dump_options& o, std::ostream& out, std::ostream& err) {
     case compiled_kind::geometry:
       return dump_geometry(o, out, err);
   }
-  return tool_usage_or_file_error;
+  return as_int(exit_status::usage_or_file_error);
 }
 
 }  // namespace scenario

@@ -17,7 +17,7 @@ int run_export(const export_options& options, std::ostream& out, std::ostream& e
   if (ec) {
     err << "scenario: error: cannot create the directory \"" << options.output_dir
         << "\": " << ec.message() << '\n';
-    return tool_usage_or_file_error;
+    return as_int(exit_status::usage_or_file_error);
   }
   if (!options.force) {
     for (const text_document& doc : documents) {
@@ -25,7 +25,7 @@ int run_export(const export_options& options, std::ostream& out, std::ostream& e
       if (std::filesystem::exists(std::filesystem::symlink_status(path))) {
         err << "scenario: error: \"" << path
             << "\" already exists; nothing was written (give --force to replace it)\n";
-        return tool_usage_or_file_error;
+        return as_int(exit_status::usage_or_file_error);
       }
     }
   }
@@ -37,9 +37,9 @@ int run_export(const export_options& options, std::ostream& out, std::ostream& e
     }
   } catch (const file_error& e) {
     err << "scenario: error: " << e.what() << '\n';
-    return tool_usage_or_file_error;
+    return as_int(exit_status::usage_or_file_error);
   }
-  return tool_ok;
+  return as_int(exit_status::ok);
 }
 
 }  // namespace scenario

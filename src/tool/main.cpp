@@ -56,11 +56,11 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    return app.exit(e) == 0 ? 0 : scenario::tool_usage_or_file_error;
+    return app.exit(e) == 0 ? 0 : scenario::as_int(scenario::exit_status::usage_or_file_error);
   }
   if (cmd->parsed()) return scenario::run_compile(compile, std::cout, std::cerr);
   if (export_cmd->parsed()) return scenario::run_export(export_opts, std::cout, std::cerr);
   if (dump_cmd->parsed()) return scenario::run_dump(dump, std::cout, std::cerr);
   if (plot_cmd->parsed()) return scenario::run_plot(plot, std::cout, std::cerr);
-  return scenario::tool_usage_or_file_error;
+  return scenario::as_int(scenario::exit_status::usage_or_file_error);
 }

@@ -13,7 +13,7 @@ namespace scenario {
 int run_plot(const plot_options& o, std::ostream& out, std::ostream& err) {
   auto fail = [&](const std::string& message) {
     err << "scenario: error: " << message << '\n';
-    return tool_usage_or_file_error;
+    return as_int(exit_status::usage_or_file_error);
   };
   std::string message;
   const std::optional<std::vector<cella>> cells = load_route_cells(o.cell_path, message);
@@ -69,7 +69,7 @@ int run_plot(const plot_options& o, std::ostream& out, std::ostream& err) {
     return fail(e.what());
   }
   out << o.output << '\n';
-  return tool_ok;
+  return as_int(exit_status::ok);
 }
 
 }  // namespace scenario

@@ -20,7 +20,7 @@ constexpr byte_t cut = tipo_cella::abbattimento;
 
 // A route of cells 0 .. last, all empty. The vector is sized exactly, so the address sanitizer
 // catches any read past the last cell.
-compilation route(long_t last) {
+compilation route_to_cell(long_t last) {
   compilation c;
   c.percorso.assign(static_cast<std::size_t>(last + 1), cella{});
   return c;
@@ -99,7 +99,7 @@ TEST(Minimo, ReturnsTheSmallerAndTheFirstOnATie) {
 }
 
 TEST(SpacingPass, WorkedExampleSlowRestriction) {
-  compilation c = route(200);
+  compilation c = route_to_cell(200);
   put(c, 100, start, 60);
   put(c, 120, end, 60);
   EXPECT_EQ(run_and_collect_markers(c), (cells{82, 89, 95, 108, 116}));
@@ -114,7 +114,7 @@ TEST(SpacingPass, SlowMeansBelow110) {
   for (const example& e : {example{109, {82, 89, 95, 108, 116}}, example{110, {82, 89, 95}},
                            example{130, {82, 89, 95}}}) {
     SCOPED_TRACE(e.speed);
-    compilation c = route(200);
+    compilation c = route_to_cell(200);
     put(c, 100, start, e.speed);
     put(c, 120, end, e.speed);
     EXPECT_EQ(run_and_collect_markers(c), e.markers);
@@ -130,7 +130,7 @@ TEST(SpacingPass, FixedWindowsNeedRoomBeforeTheStart) {
   for (const example& e : {example{7, {}}, example{8, {3}}, example{13, {8}}, example{14, {3, 9}},
                            example{20, {9, 15}}, example{21, {3, 10, 16}}}) {
     SCOPED_TRACE(e.start_cell);
-    compilation c = route(60);
+    compilation c = route_to_cell(60);
     put(c, e.start_cell, start, 130);
     put(c, e.start_cell + 4, end, 130);
     EXPECT_EQ(run_and_collect_markers(c), e.markers);
@@ -140,7 +140,7 @@ TEST(SpacingPass, FixedWindowsNeedRoomBeforeTheStart) {
 
 TEST(SpacingPass, FixedWindowTakesFirstFreeCandidate) {
   // Scenery counts as free; a station or a cut point does not.
-  compilation c = route(200);
+  compilation c = route_to_cell(200);
   put(c, 100, start, 130);
   put(c, 110, end, 130);
   put(c, 95, scenery);
@@ -152,7 +152,7 @@ TEST(SpacingPass, FixedWindowTakesFirstFreeCandidate) {
 }
 
 TEST(SpacingPass, TakenWindowGivesFault12AndTheOtherWindowsGoOn) {
-  compilation c = route(200);
+  compilation c = route_to_cell(200);
   put(c, 100, start, 130);
   put(c, 110, end, 130);
   put_all(c, {95, 94, 93}, station);
@@ -174,7 +174,7 @@ TEST(SpacingPass, EndExactlyEightCellsAfterStart) {
   };
   for (const example& e : examples) {
     SCOPED_TRACE(e.name);
-    compilation c = route(100);
+    compilation c = route_to_cell(100);
     put(c, 50, start, 60);
     put(c, e.end_cell, end, 60);
     for (long_t t : e.taken) put(c, t, station);
@@ -197,7 +197,7 @@ TEST(SpacingPass, InsideMarkersStayEightCellsApartWhicheverNeighbourTookOne) {
   };
   for (const example& e : examples) {
     SCOPED_TRACE(e.name);
-    compilation c = route(200);
+    compilation c = route_to_cell(200);
     put(c, 100, start, 60);
     put(c, 120, end, 60);
     for (long_t t : e.taken) put(c, t, station);
@@ -209,7 +209,7 @@ TEST(SpacingPass, InsideMarkersStayEightCellsApartWhicheverNeighbourTookOne) {
 }
 
 TEST(SpacingPass, Fault13InsideStopsFurtherInsideMarkers) {
-  compilation c = route(200);
+  compilation c = route_to_cell(200);
   put(c, 100, start, 60);
   put(c, 130, end, 60);
   put_all(c, {107, 108, 109}, station);
@@ -235,7 +235,7 @@ TEST(SpacingPass, FirstSignalAfterTheEndGetsAMarker) {
   };
   for (const example& e : examples) {
     SCOPED_TRACE(e.name);
-    compilation c = route(200);
+    compilation c = route_to_cell(200);
     put(c, 100, start, 130);
     put(c, 110, end, 130);
     for (long_t s : e.signals) put(c, s, signal);
@@ -248,7 +248,7 @@ TEST(SpacingPass, FirstSignalAfterTheEndGetsAMarker) {
 }
 
 TEST(SpacingPass, Fault13AfterTheEndIsPlacedAtTheEndCell) {
-  compilation c = route(200);
+  compilation c = route_to_cell(200);
   put(c, 100, start, 60);
   put(c, 120, end, 60);
   put(c, 125, signal);
@@ -258,7 +258,7 @@ TEST(SpacingPass, Fault13AfterTheEndIsPlacedAtTheEndCell) {
 }
 
 TEST(SpacingPass, FastRestrictionLooksFromItsOwnEnd) {
-  compilation c = route(300);
+  compilation c = route_to_cell(300);
   // A slow restriction first leaves the scan at its end, cell 120, with a signal after it.
   put(c, 100, start, 60);
   put(c, 120, end, 60);
@@ -275,7 +275,7 @@ TEST(SpacingPass, FastRestrictionLooksFromItsOwnEnd) {
 TEST(SpacingPass, StartWithoutEndStopsAtTheLastCell) {
   {
     SCOPED_TRACE("slow: inside markers up to the last cell, no look-ahead");
-    compilation c = route(60);
+    compilation c = route_to_cell(60);
     put(c, 40, start, 60);
     put_all(c, {58, 60}, signal);
     EXPECT_EQ(run_and_collect_markers(c), (cells{22, 29, 35, 48, 56}));
@@ -283,7 +283,7 @@ TEST(SpacingPass, StartWithoutEndStopsAtTheLastCell) {
   }
   {
     SCOPED_TRACE("slow: marker due on the last cell, it and the one before taken");
-    compilation c = route(48);
+    compilation c = route_to_cell(48);
     put(c, 40, start, 60);
     put_all(c, {47, 48}, station);
     EXPECT_EQ(run_and_collect_markers(c), (cells{22, 29, 35}));
@@ -291,7 +291,7 @@ TEST(SpacingPass, StartWithoutEndStopsAtTheLastCell) {
   }
   {
     SCOPED_TRACE("fast: no look-ahead");
-    compilation c = route(60);
+    compilation c = route_to_cell(60);
     put(c, 40, start, 130);
     put_all(c, {50, 60}, signal);
     EXPECT_EQ(run_and_collect_markers(c), (cells{22, 29, 35}));
@@ -317,7 +317,7 @@ TEST(SpacingPass, SignalsWithin1000MetresBeforeAWarningBoard) {
   };
   for (const example& e : examples) {
     SCOPED_TRACE(e.name);
-    compilation c = route(100);
+    compilation c = route_to_cell(100);
     put(c, e.board, warning, 60);
     for (long_t s : e.signals) put(c, s, signal);
     EXPECT_EQ(run_and_collect_markers(c), e.markers);
@@ -350,7 +350,7 @@ TEST(SpacingPass, SignalBeforeWarningBoardFallsBackOnItsFrontCells) {
   };
   for (const example& e : examples) {
     SCOPED_TRACE(e.name);
-    compilation c = route(100);
+    compilation c = route_to_cell(100);
     put(c, 40, warning, 60);
     put(c, 30, signal);
     c.percorso[29] = e.in_front;
@@ -365,7 +365,7 @@ TEST(SpacingPass, SignalBeforeWarningBoardFallsBackOnItsFrontCells) {
 }
 
 TEST(SpacingPass, LastFaultWinsAndEveryFaultIsKept) {
-  compilation c = route(200);
+  compilation c = route_to_cell(200);
   put(c, 60, warning, 60);
   put(c, 50, signal);
   put_all(c, {49, 48}, station);
@@ -378,7 +378,7 @@ TEST(SpacingPass, LastFaultWinsAndEveryFaultIsKept) {
 }
 
 TEST(SpacingPass, RouteWithoutRestrictionsIsLeftUntouched) {
-  compilation c = route(100);
+  compilation c = route_to_cell(100);
   put(c, 10, signal);
   put(c, 20, cut, 270);
   put_all(c, {30, 31, 32}, scenery);

@@ -27,10 +27,10 @@ TEST(ReplaceFile, ReplacesAnOlderLongerFileWhole) {
   EXPECT_EQ(dir.count(), 1u);  // no temporary left behind
 }
 
-// Writes at most 3 bytes a call and is interrupted every other call.
+// Writes at most 3 bytes a call and is interrupted every other call, counting from the last reset.
+int stuttering_calls = 0;
 ssize_t stuttering_write(int fd, const void* data, std::size_t size) {
-  static int calls = 0;
-  if (++calls % 2 == 0) {
+  if (++stuttering_calls % 2 == 0) {
     errno = EINTR;
     return -1;
   }
@@ -45,6 +45,7 @@ ssize_t full_disk_write(int, const void*, std::size_t) {
 TEST(ReplaceFile, ShortAndInterruptedWritesStillWriteEverything) {
   temp_dir dir;
   const std::string bytes = "0123456789abcdefghij";
+  stuttering_calls = 0;
   replace_file(dir.file("out.dat"), bytes, &stuttering_write);
   EXPECT_EQ(dir.read("out.dat"), bytes);
 }

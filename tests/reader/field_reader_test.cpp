@@ -54,6 +54,9 @@ INSTANTIATE_TEST_SUITE_P(
         stream_case{"NumberThenBlanksThenComma", "  23   ,x\n", {{'n', "23", 1}, {'t', "x", 1}}},
         stream_case{
             "TextAfterBlankEndedNumber", "1 abc  def \n", {{'n', "1", 1}, {'t', "abc  def", 1}}},
+        stream_case{"EmptyTextFieldAfterBlanks",
+                    "nome, ,altro\n",
+                    {{'t', "nome", 1}, {'t', "", 1}, {'t', "altro", 1}}},
         stream_case{"EmptyFieldsGiveZero",
                     "v, 1,,  ,3\n",
                     {{'t', "v", 1}, {'n', "1", 1}, {'n', "0", 1}, {'n', "0", 1}, {'n', "3", 1}}},

@@ -14,10 +14,20 @@ namespace {
 constexpr int entry_line = 7;
 
 // A route of `length` metres: cells 0 .. nearest((length + 7000) / 50).
-compilation route(long_t length) {
+compilation route_of_length(long_t length) {
   compilation c;
   c.percorso.resize(static_cast<std::size_t>(nearest((length + 7000) / 50.0)) + 1);
   return c;
+}
+
+// The placers return a refusal; these record it as the line reader does, at the entry's line.
+void montagna(compilation& c, long_t inizio, long_t fine, long_t& tipo) {
+  if (auto refused = memo_montagna(c, inizio, fine, tipo))
+    record_fault(c, *refused, source_file::line_description, entry_line);
+}
+void indicatori(compilation& c, const indicatori_entry& e) {
+  if (auto refused = memo_indicatori_v_max(c, e))
+    record_fault(c, *refused, source_file::line_description, entry_line);
 }
 
 // ---- progressive_ordina ----
@@ -113,9 +123,9 @@ std::set<long> cells_of_type(const compilation& c, byte_t tipo) {
 }
 
 TEST(Mountain, BuiltInMarkedSpan) {
-  compilation c = route(334000);
+  compilation c = route_of_length(334000);
   long_t tipo = 12;
-  memo_montagna(c, 8750, 11150, tipo, entry_line);
+  montagna(c, 8750, 11150, tipo);
   EXPECT_EQ(tipo, 2);
   EXPECT_EQ(c.numero_montagne, 1);
   EXPECT_EQ(c.inizio_montagne[1], 8750);
@@ -149,10 +159,10 @@ TEST(Mountain, TypesGapsAndMarkers) {
       {{1000, 1200, -1, 255, 0}},
   };
   for (std::size_t n = 0; n < cases.size(); ++n) {
-    compilation c = route(10000);
+    compilation c = route_of_length(10000);
     for (const span& s : cases[n]) {
       long_t tipo = s.tipo;
-      memo_montagna(c, s.inizio, s.fine, tipo, entry_line);
+      montagna(c, s.inizio, s.fine, tipo);
     }
     const span& s = cases[n].back();
     const auto first = static_cast<std::size_t>(nearest(s.inizio / 50.0));
@@ -166,10 +176,10 @@ TEST(Mountain, TypesGapsAndMarkers) {
 }
 
 TEST(Mountain, MarkerOnlyWhereNothingStandsAndNoOtherTypeTouched) {
-  compilation c = route(10000);
+  compilation c = route_of_length(10000);
   c.percorso[23].tipo = tipo_cella::cartello_indicatore;  // the 4th cell of the span
   long_t tipo = 12;
-  memo_montagna(c, 1000, 1400, tipo, entry_line);
+  montagna(c, 1000, 1400, tipo);
   EXPECT_EQ(c.percorso[23].tipo, tipo_cella::cartello_indicatore);
   EXPECT_EQ(c.percorso[23].montagna, 2);
   EXPECT_EQ(c.percorso[27].tipo, tipo_cella::montagna);
@@ -189,14 +199,14 @@ TEST(Mountain, RefusedSpans) {
       {-50, 1000, 80, 15, -50},     // range tested before it is counted
   };
   for (const refusal& r : cases) {
-    compilation c = route(1000);
+    compilation c = route_of_length(1000);
     for (int i = 0; i < r.spans_before; ++i) {
       long_t tipo = 1;
-      memo_montagna(c, 100 * i, 100 * i + 50, tipo, entry_line);
+      montagna(c, 100 * i, 100 * i + 50, tipo);
     }
     const std::vector<cella> before = c.percorso;
     long_t tipo = 12;
-    memo_montagna(c, r.inizio, r.fine, tipo, entry_line);
+    montagna(c, r.inizio, r.fine, tipo);
     EXPECT_EQ(c.codice_errore, r.code);
     EXPECT_EQ(c.posizione_errore, r.position);
     EXPECT_EQ(c.numero_montagne, r.spans_before);
@@ -205,11 +215,45 @@ TEST(Mountain, RefusedSpans) {
     EXPECT_EQ(c.diagnostics.back().file, source_file::line_description);
     EXPECT_EQ(c.diagnostics.back().line, entry_line);
   }
-  compilation c = route(1000);
+  compilation c = route_of_length(1000);
   long_t tipo = 1;
-  memo_montagna(c, 7000, 8050, tipo, entry_line);  // last cell 161 - 1 = 160: the last one
+  montagna(c, 7000, 8050, tipo);  // last cell 161 - 1 = 160: the last one
   EXPECT_EQ(c.codice_errore, 0);
   EXPECT_EQ(c.percorso[160].montagna, 1);
+}
+
+TEST(Mountain, FirstSpanNearTheStartKeepsItsType) {
+  // No span before it: the gap test does not run, whatever the empty entry 0 of the tables holds.
+  compilation c = route_of_length(10000);
+  long_t tipo = 12;
+  montagna(c, 100, 1000, tipo);
+  EXPECT_EQ(tipo, 2);
+  EXPECT_EQ(c.percorso[2].montagna, 2);
+  // The second one, 150 m after it, is joined to it.
+  tipo = 12;
+  montagna(c, 1150, 2000, tipo);
+  EXPECT_EQ(tipo, 3);
+}
+
+TEST(Mountain, SpansSeventyNineAndEightyAreTheLastAccepted) {
+  compilation c = route_of_length(100000);
+  for (int i = 1; i <= 78; ++i) {
+    long_t tipo = 1;
+    montagna(c, 1000 * i, 1000 * i + 500, tipo);
+  }
+  for (long_t n : {79, 80}) {
+    long_t tipo = 2;
+    montagna(c, 1000 * n, 1000 * n + 500, tipo);
+    EXPECT_EQ(c.codice_errore, 0) << n;
+    EXPECT_EQ(c.numero_montagne, n);
+    EXPECT_EQ(c.inizio_montagne[n], 1000 * n);
+    EXPECT_EQ(c.fine_montagne[n], 1000 * n + 500);
+    EXPECT_EQ(c.percorso[20 * n].montagna, 2) << n;
+  }
+  long_t tipo = 2;
+  montagna(c, 81000, 81500, tipo);
+  EXPECT_EQ(c.codice_errore, 105);
+  EXPECT_EQ(c.percorso[1620].montagna, 0);
 }
 
 // ---- memo_indicatori_v_max ----
@@ -231,9 +275,8 @@ TEST(SpeedBoard, BuiltInExamplesAndRounding) {
       {75, 1, 0, 0, 0, 12, 13, -12, -3, 2, 22, 3, -2, -3},  // 75/50+1 = 2.5 -> 2; 2.4, 2.6, -2.4
   };
   for (const board_case& b : cases) {
-    compilation c = route(334000);
-    memo_indicatori_v_max(c, b.posizione, b.vas, b.vbs, b.vcs, b.strisces, b.vad, b.vbd, b.vcd,
-                          b.strisced, entry_line);
+    compilation c = route_of_length(334000);
+    indicatori(c, {b.posizione, b.vas, b.vbs, b.vcs, b.strisces, b.vad, b.vbd, b.vcd, b.strisced});
     const cella& cell = c.percorso[b.cell];
     EXPECT_EQ(cell.tipo, tipo_cella::indicatori_v_max) << b.posizione;
     EXPECT_EQ(cell.valore1, b.v1) << b.posizione;
@@ -247,10 +290,10 @@ TEST(SpeedBoard, BuiltInExamplesAndRounding) {
 TEST(SpeedBoard, OccupiedCellsAndMarkers) {
   for (byte_t tipo : {tipo_cella::montagna, tipo_cella::indicatori_v_max,
                       tipo_cella::cartello_indicatore, tipo_cella::segnale}) {
-    compilation c = route(10000);
+    compilation c = route_of_length(10000);
     c.percorso[147].tipo = tipo;
     c.percorso[147].valore1 = 77;
-    memo_indicatori_v_max(c, 7300, 75, 80, 85, 0, 75, 80, 85, 0, entry_line);
+    indicatori(c, {7300, 75, 80, 85, 0, 75, 80, 85, 0});
     if (tipo == tipo_cella::montagna) {
       EXPECT_EQ(c.percorso[147].tipo, tipo_cella::indicatori_v_max);
       EXPECT_EQ(c.codice_errore, 0);
@@ -275,16 +318,15 @@ TEST(SpeedBoard, ValueThatDoesNotFitLeavesTheCell) {
       {0, 0, 3276, 8},   // 32768 stripes
   };
   for (const overflow& o : cases) {
-    compilation c = route(10000);
+    compilation c = route_of_length(10000);
     c.percorso[147].tipo = tipo_cella::montagna;
     const cella before = c.percorso[147];
-    EXPECT_THROW(memo_indicatori_v_max(c, 7300, o.vas, 0, 0, o.strisces, o.vad, 0, 0, o.strisced,
-                                       entry_line),
+    EXPECT_THROW(indicatori(c, {7300, o.vas, 0, 0, o.strisces, o.vad, 0, 0, o.strisced}),
                  reading_failure);
     EXPECT_EQ(c.percorso[147], before);
   }
-  compilation c = route(10000);
-  memo_indicatori_v_max(c, 7300, 1638, 0, 0, 3276, 35, 0, 0, 7, entry_line);
+  compilation c = route_of_length(10000);
+  indicatori(c, {7300, 1638, 0, 0, 3276, 35, 0, 0, 7});
   EXPECT_EQ(c.percorso[147].valore1, 32767);
   EXPECT_EQ(c.percorso[147].valore4, 32767);
 }
@@ -292,9 +334,9 @@ TEST(SpeedBoard, ValueThatDoesNotFitLeavesTheCell) {
 TEST(SpeedBoard, OutsideTheRoute) {
   for (long_t p :
        {-1L, -100L, 8051L}) {  // route of 1000 m: last cell 160, nearest(8051/50+1) = 162
-    compilation c = route(1000);
+    compilation c = route_of_length(1000);
     const std::vector<cella> before = c.percorso;
-    memo_indicatori_v_max(c, p, 75, 80, 85, 0, 75, 80, 85, 0, entry_line);
+    indicatori(c, {p, 75, 80, 85, 0, 75, 80, 85, 0});
     EXPECT_EQ(c.codice_errore, 15) << p;
     EXPECT_EQ(c.posizione_errore, p);
     EXPECT_EQ(c.percorso, before);

@@ -89,5 +89,42 @@ TEST(MemorizzaDati, FailureOfTheReadingCarriesFileAndLine) {
   EXPECT_EQ(t.percorso.size(), 161u);  // the line half stays in the model
 }
 
+// Whole messages, as the tool prints them after "FILE:LINE: error: ".
+TEST(MemorizzaDati, DiagnosticMessages) {
+  const std::string line_head = "[generale]\r\nlunghezza percorso, 1000\r\n[curve]\r\n";
+  struct message_case {
+    const char* what;
+    std::optional<std::string> linea, treno;
+    int line;
+    std::string message;
+  };
+  const message_case cases[] = {
+      {"no general section", "x\r\ny\r\n", train_file, 2,
+       "no \"[generale]\" section in the line description file"},
+      {"text board on a board",
+       line_head + "cartello_indicatore, 500, a\r\n"
+                   "cartello_indicatore, 500, b\r\n[fine]\r\n",
+       train_file, 5, "text board on a cell that already holds an object"},
+      {"not a number", line_head + "pendenza, 10x, 3\r\n[fine]\r\n", train_file, 4,
+       "unreadable entry: field \"10x\" is not a number"},
+      {"signal on a signal", line_head + "[fine]\r\n",
+       "[generale]\r\nsegnale, 500, 2,3,1,1,0,2,2,1,1,0\r\n"
+       "segnale, 500, 2,3,1,1,0,2,2,1,1,0\r\n[fine]\r\n",
+       3, "signal on a cell that already holds an object"},
+      {"station position", line_head + "[fine]\r\n",
+       "[generale]\r\nstazione, 1025, 8, 500, 1,0,0, 3,1,0, 2,1,1, 1, 23,15,30, A\r\n[fine]\r\n", 2,
+       "station position is not a multiple of 50"},
+      {"line fault still set at a signal", line_head + "pendenza, 900000, 1\r\n[fine]\r\n",
+       "[generale]\r\nsegnale, 500, 2,3,1,1,0,2,2,1,1,0\r\n[fine]\r\n", 2,
+       "the reading stops at this entry because fault 15 is still set"},
+  };
+  for (const message_case& k : cases) {
+    compilation c = compile({k.linea, k.treno});
+    ASSERT_FALSE(c.diagnostics.empty()) << k.what;
+    EXPECT_EQ(c.diagnostics.back().message, k.message) << k.what;
+    EXPECT_EQ(c.diagnostics.back().line, k.line) << k.what;
+  }
+}
+
 }  // namespace
 }  // namespace scenario

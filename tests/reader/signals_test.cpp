@@ -7,6 +7,16 @@
 namespace scenario {
 namespace {
 
+// The placers return a refusal; these record it as the reader does, so that the tests read the
+// codes where the driver reads them.
+void segnale(compilation& c, const segnale_entry& e) {
+  if (auto refused = memo_segnale(c, e)) record_fault(c, *refused, source_file::train_scenario, 1);
+}
+void rallentamento(compilation& c, const rallentamento_entry& e) {
+  if (auto refused = memo_rallentamento(c, e))
+    record_fault(c, *refused, source_file::train_scenario, 1);
+}
+
 class SignalsTest : public ::testing::Test {
  protected:
   void SetUp() override { c.percorso.assign(301, cella{}); }  // cells 0 .. 300
@@ -18,7 +28,7 @@ class SignalsTest : public ::testing::Test {
 
 // The signal "segnale, 1050, 2, 3, 1, 1, 0, 2, 2, 1, 1, 160".
 void place_first_builtin_signal(compilation& c) {
-  memo_segnale(c, 1050, 2, 3, 1, 1, 0, 2, 2, 1, 1, 160);
+  segnale(c, {1050, 2, 3, 1, 1, 0, 2, 2, 1, 1, 160});
 }
 
 TEST_F(SignalsTest, SignalEncodesAspectsAndMarksItsApproach) {
@@ -35,7 +45,7 @@ TEST_F(SignalsTest, SignalEncodesAspectsAndMarksItsApproach) {
   for (int i : {13, 15, 17, 19, 21, 22, 23}) EXPECT_EQ(at(i).preavviso, 0) << "cell " << i;
 
   // "segnale, 5650, 2, 2, 3, 0, 1, 0, 0, 0, 0, 255": rapp goes into the tens of valore4.
-  memo_segnale(c, 5650, 2, 2, 3, 0, 1, 0, 0, 0, 0, 255);
+  segnale(c, {5650, 2, 2, 3, 0, 1, 0, 0, 0, 0, 255});
   EXPECT_EQ(at(114).tipo, tipo_cella::segnale);
   EXPECT_EQ(at(114).valore1, 20);
   EXPECT_EQ(at(114).valore2, 30);
@@ -59,7 +69,7 @@ TEST_F(SignalsTest, TempoRules) {
   };
   int position = 1000;
   for (const Case& k : cases) {
-    memo_segnale(c, position, k.sx, 0, 0, 0, 0, 0, 0, 0, 0, k.tempo);
+    segnale(c, {position, k.sx, 0, 0, 0, 0, 0, 0, 0, 0, k.tempo});
     const int cell = position / 50 + 1;
     EXPECT_EQ(at(cell).tempo, k.stored) << "sx " << k.sx << " tempo " << k.tempo;
     position += 1000;
@@ -81,7 +91,7 @@ TEST_F(SignalsTest, SignalGoesOnlyOnAFreeCell) {
     const std::vector<cella> before = d.percorso;
     place_first_builtin_signal(d);
     EXPECT_EQ(d.codice_errore, 16) << "tipo " << int(taken);
-    EXPECT_EQ(d.posizione_errore, 7);  // the reader sets it
+    EXPECT_EQ(d.posizione_errore, 1050);  // the refusal carries the entry's position
     EXPECT_EQ(d.percorso, before) << "tipo " << int(taken);
   }
 }
@@ -90,18 +100,18 @@ TEST_F(SignalsTest, SignalOutsideTheCellsIsRefused) {
   for (long_t position : {15000, 15050, -100, -1000}) {
     compilation d;
     d.percorso.assign(301, cella{});
-    memo_segnale(d, position, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0);
+    segnale(d, {position, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0});
     EXPECT_EQ(d.codice_errore, 16) << position;
     EXPECT_EQ(d.percorso, std::vector<cella>(301)) << position;
   }
   // Cell 300, the last, takes a signal.
-  memo_segnale(c, 14950, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0);
+  segnale(c, {14950, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0});
   EXPECT_EQ(c.codice_errore, 0);
   EXPECT_EQ(at(300).tipo, tipo_cella::segnale);
 }
 
 TEST_F(SignalsTest, ApproachMarksBeforeTheFirstCellAreSkipped) {
-  memo_segnale(c, 150, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0);  // cell 4
+  segnale(c, {150, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0});  // cell 4
   EXPECT_EQ(c.codice_errore, 0);
   EXPECT_EQ(at(4).tipo, tipo_cella::segnale);
   EXPECT_EQ(at(2).preavviso, 81);
@@ -110,14 +120,14 @@ TEST_F(SignalsTest, ApproachMarksBeforeTheFirstCellAreSkipped) {
   // Marks overwrite whatever the cells hold, and leave their objects alone.
   at(38).tipo = tipo_cella::stazione;
   at(38).preavviso = 83;
-  memo_segnale(c, 1950, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0);  // cell 40, aspect 4
+  segnale(c, {1950, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0});  // cell 40, aspect 4
   EXPECT_EQ(at(38).preavviso, 41);
   EXPECT_EQ(at(38).tipo, tipo_cella::stazione);
 }
 
 TEST_F(SignalsTest, RestrictionWithWarningAndApproach) {
   at(240).valore2 = 9;  // kept: d_v is 0
-  memo_rallentamento(c, 10000, 60, 2000, 3, 1, 0);
+  rallentamento(c, {10000, 60, 2000, 3, 1, 0});
   EXPECT_EQ(c.codice_errore, 0);
   EXPECT_EQ(at(177).tipo, tipo_cella::avviso_rallentamento);
   EXPECT_EQ(at(177).valore1, 60);
@@ -138,7 +148,7 @@ TEST_F(SignalsTest, RestrictionWithWarningAndApproach) {
 
   compilation d;
   d.percorso.assign(301, cella{});
-  memo_rallentamento(d, 10000, 60, 2000, 3, 1, 7);
+  rallentamento(d, {10000, 60, 2000, 3, 1, 7});
   EXPECT_EQ(d.percorso[177].valore2, 7);
   EXPECT_EQ(d.percorso[201].valore2, 7);
   EXPECT_EQ(d.percorso[241].valore2, 7);
@@ -154,13 +164,13 @@ std::vector<std::pair<int, int>> objects(const compilation& c) {
 }
 
 TEST_F(SignalsTest, WarningOnlyBeyond1500Metres) {
-  memo_rallentamento(c, 1500, 30, 500, 0, 1, 0);
+  rallentamento(c, {1500, 30, 500, 0, 1, 0});
   EXPECT_EQ(c.codice_errore, 0);
   EXPECT_EQ(objects(c), (std::vector<std::pair<int, int>>{{31, 3}, {41, 2}}));
 
   compilation d;
   d.percorso.assign(301, cella{});
-  memo_rallentamento(d, 1550, 30, 500, 0, 1, 0);
+  rallentamento(d, {1550, 30, 500, 0, 1, 0});
   EXPECT_EQ(d.codice_errore, 0);
   EXPECT_EQ(objects(d), (std::vector<std::pair<int, int>>{
                             {4, 5}, {5, 5}, {6, 5}, {7, 5}, {8, 4}, {32, 3}, {42, 2}}));
@@ -169,7 +179,7 @@ TEST_F(SignalsTest, WarningOnlyBeyond1500Metres) {
 }
 
 TEST_F(SignalsTest, ShortRestrictionStartOverwritesItsEnd) {
-  memo_rallentamento(c, 5000, 50, 10, 1, 0, 0);
+  rallentamento(c, {5000, 50, 10, 1, 0, 0});
   EXPECT_EQ(c.codice_errore, 0);
   EXPECT_EQ(objects(c), (std::vector<std::pair<int, int>>{{77, 4}, {101, 3}}));
 }
@@ -192,19 +202,19 @@ TEST_F(SignalsTest, RestrictionRefusalsWriteNothing) {
     d.percorso.assign(301, cella{});
     if (k.taken_cell >= 0) d.percorso[k.taken_cell].tipo = tipo_cella::cartello_indicatore;
     const std::vector<cella> before = d.percorso;
-    memo_rallentamento(d, 10000, 60, k.l, 3, 1, 2);
+    rallentamento(d, {10000, 60, k.l, 3, 1, 2});
     EXPECT_EQ(d.codice_errore, k.code) << k.what;
     EXPECT_EQ(d.percorso, before) << k.what;
   }
   // A scenery mark does not stand in the way.
   at(177).tipo = at(201).tipo = at(241).tipo = at(175).tipo = tipo_cella::montagna;
-  memo_rallentamento(c, 10000, 60, 2000, 3, 1, 2);
+  rallentamento(c, {10000, 60, 2000, 3, 1, 2});
   EXPECT_EQ(c.codice_errore, 0);
 }
 
 TEST_F(SignalsTest, TakenApproachCellLeavesTheBoardsWritten) {
   at(174).tipo = tipo_cella::segnale;
-  memo_rallentamento(c, 10000, 60, 2000, 3, 1, 0);
+  rallentamento(c, {10000, 60, 2000, 3, 1, 0});
   EXPECT_EQ(c.codice_errore, 20);
   EXPECT_EQ(objects(c), (std::vector<std::pair<int, int>>{{174, 1}, {177, 4}, {201, 3}, {241, 2}}));
 
@@ -212,8 +222,19 @@ TEST_F(SignalsTest, TakenApproachCellLeavesTheBoardsWritten) {
   compilation d;
   d.percorso.assign(301, cella{});
   d.percorso[174].tipo = tipo_cella::segnale;
-  memo_rallentamento(d, 10000, 60, 2000, 3, 0, 0);
+  rallentamento(d, {10000, 60, 2000, 3, 0, 0});
   EXPECT_EQ(d.codice_errore, 0);
+}
+
+TEST(RestrictionApproach, ChecksExactlyTheFourCells) {
+  // x = 10000: warning in cell 177, approach cells 176 down to 173.
+  for (auto [taken, code] : {std::pair{172, 0}, {173, 20}, {176, 20}, {178, 0}}) {
+    compilation c;
+    c.percorso.assign(301, cella{});
+    c.percorso[static_cast<std::size_t>(taken)].tipo = tipo_cella::segnale;
+    rallentamento(c, {10000, 60, 2000, 3, 1, 0});
+    EXPECT_EQ(c.codice_errore, code) << "cell " << taken;
+  }
 }
 
 }  // namespace

@@ -2,12 +2,51 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "model/numeric.h"
 
 namespace scenario {
 namespace {
+
+// The values of one "stazione" entry, in file order; the step reads them as text after the
+// position, as it does in a train file.
+struct station_entry {
+  long_t posizione = 0;
+  int tipo = 0;
+  long_t length = 0;
+  int ottetto0 = 0, ottetto4 = 0, ottetto3 = 0;
+  int intero1 = 0, intero2 = 0, ottetto1 = 0, intero3 = 0, intero4 = 0, intero5 = 0, ottetto2 = 0;
+  long_t hours = 0, minutes = 0, seconds = 0;
+  std::string nome;
+
+  std::string values_after_position() const {
+    std::string t;
+    for (long long v :
+         {(long long)tipo, (long long)length, (long long)ottetto0, (long long)ottetto4,
+          (long long)ottetto3, (long long)intero1, (long long)intero2, (long long)ottetto1,
+          (long long)intero3, (long long)intero4, (long long)intero5, (long long)ottetto2,
+          (long long)hours, (long long)minutes, (long long)seconds})
+      t += std::to_string(v) + ", ";
+    return t + nome + "\r\n";
+  }
+};
+
+// Where the train reading goes after the step, as the reader decides it from the refusal.
+enum class station_flow { go_on, end_steps, stop };
+
+// Runs the step as the train reader does, recording a refusal at `line`.
+station_flow memo_stazione(compilation& c, long_t& k, const station_entry& e,
+                           long_t indice_cartello, int line) {
+  const std::string text = e.values_after_position();
+  field_reader values(text);
+  const std::optional<fault> refused =
+      scenario::memo_stazione(c, k, e.posizione, values, indice_cartello);
+  if (!refused) return station_flow::go_on;
+  record_fault(c, *refused, source_file::train_scenario, line);
+  return refused->code == 15 ? station_flow::end_steps : station_flow::stop;
+}
 
 // The first built-in station: "stazione, 0, 8, 500, 1, 0, 0, 3,1,0, 2,1,1, 1, 23,15,30, Roma
 // Termini".
@@ -30,8 +69,7 @@ station_entry roma_termini() {
   return e;
 }
 
-station_entry station(long_t posizione, byte_t tipo, long_t length, byte_t fifth = 0,
-                      byte_t sixth = 0) {
+station_entry station(long_t posizione, int tipo, long_t length, int fifth = 0, int sixth = 0) {
   station_entry e;
   e.posizione = posizione;
   e.tipo = tipo;

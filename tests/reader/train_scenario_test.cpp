@@ -21,7 +21,13 @@ std::string lines(std::initializer_list<const char*> ls) {
 
 class TrainScenarioTest : public ::testing::Test {
  protected:
-  void SetUp() override { c.percorso.assign(101, cella{}); }  // cells 0 .. 100
+  void SetUp() override { reset(); }
+
+  // A fresh compilation with cells 0 .. 100, for each case of a table.
+  void reset() {
+    c = compilation{};
+    c.percorso.assign(101, cella{});
+  }
 
   // Reads `text` as the train file; the bytes live as long as the fixture.
   void read(std::string text, long_t indice_cartello = voce::primo_cartello) {
@@ -81,14 +87,12 @@ TEST_F(TrainScenarioTest, KeysAreFoundInsideTheKeyField) {
       {"[vetture], 3", 0, 3},                 // headers are keys like any other field
   };
   for (const Case& k : cases) {
-    compilation d;
-    d.percorso.assign(101, cella{});
+    reset();
     const std::string text = lines({"[generale]", k.line, "[fine]"});
-    field_reader fields(text);
-    read_train_scenario(d, fields, 80);
-    EXPECT_EQ(d.voci_generali[84].inizio, k.braked) << k.line;
-    EXPECT_EQ(d.voci_generali[84].posizione, k.coaches) << k.line;
-    EXPECT_EQ(d.codice_errore, 0) << k.line;
+    read(text, 80);
+    EXPECT_EQ(c.voci_generali[84].inizio, k.braked) << k.line;
+    EXPECT_EQ(c.voci_generali[84].posizione, k.coaches) << k.line;
+    EXPECT_EQ(c.codice_errore, 0) << k.line;
   }
 }
 
@@ -129,12 +133,10 @@ TEST_F(TrainScenarioTest, AdhesionKeepsTheLow8Bits) {
 TEST_F(TrainScenarioTest, SpeedBeyondAByteFailsTheReading) {
   EXPECT_THROW(read(lines({"[generale]", "velocita, 0, 1300", "[fine]"})), reading_failure);
   // 1277 km/h is 255.4 units: it still fits once rounded.
-  compilation d;
-  d.percorso.assign(101, cella{});
+  reset();
   const std::string text = lines({"[generale]", "velocita, 0, 1277", "[fine]"});
-  field_reader fields(text);
-  read_train_scenario(d, fields, 80);
-  EXPECT_EQ(d.percorso[0].velocita_limite, 255);
+  read(text, 80);
+  EXPECT_EQ(c.percorso[0].velocita_limite, 255);
 }
 
 TEST_F(TrainScenarioTest, WithoutGeneralSectionOnlyTheEndStepsRun) {
@@ -158,12 +160,10 @@ TEST_F(TrainScenarioTest, LastFieldIsNeverActedOn) {
   EXPECT_EQ(c.codice_errore, 0);
 
   // An entry whose values end the file is applied.
-  compilation d;
-  d.percorso.assign(101, cella{});
+  reset();
   const std::string text = lines({"[generale]", "numero vetture, 16"});
-  field_reader fields(text);
-  read_train_scenario(d, fields, 80);
-  EXPECT_EQ(d.voci_generali[84].posizione, 16);
+  read(text, 80);
+  EXPECT_EQ(c.voci_generali[84].posizione, 16);
 }
 
 TEST_F(TrainScenarioTest, SeparatorLinesBeforeAKey) {
@@ -182,11 +182,9 @@ TEST_F(TrainScenarioTest, SeparatorLinesBeforeAKey) {
       {"three", lines({"[generale]", "---", "---", "---", "numero vetture, 16", "[fine]"}), 16},
   };
   for (const Case& k : cases) {
-    compilation d;
-    d.percorso.assign(101, cella{});
-    field_reader fields(k.text);
-    read_train_scenario(d, fields, 80);
-    EXPECT_EQ(d.voci_generali[84].posizione, k.coaches) << k.name;
+    reset();
+    read(k.text, 80);
+    EXPECT_EQ(c.voci_generali[84].posizione, k.coaches) << k.name;
   }
 }
 
@@ -219,19 +217,17 @@ TEST_F(TrainScenarioTest, RefusedPlacementStopsAtOnce) {
       {"abbattimento, 1100, 270", 7, 1100},
   };
   for (const Case& k : cases) {
-    compilation d;
-    d.percorso.assign(101, cella{});
-    d.percorso[22].tipo = tipo_cella::stazione;
+    reset();
+    c.percorso[22].tipo = tipo_cella::stazione;
     const std::string text =
         lines({"[generale]", "sabbia, 1", k.entry, "sabbia, 2", "velocita, 0, 50", "[fine]"});
-    field_reader fields(text);
-    read_train_scenario(d, fields, 80);
-    EXPECT_EQ(d.codice_errore, k.code) << k.entry;
-    EXPECT_EQ(d.posizione_errore, k.position) << k.entry;
-    EXPECT_EQ(d.voci_generali[86].intero1, 1) << k.entry;    // nothing after the entry is read
-    EXPECT_EQ(d.percorso[0].velocita_limite, 0) << k.entry;  // and the tails do not run
-    ASSERT_EQ(d.diagnostics.size(), 1u) << k.entry;
-    EXPECT_EQ(d.diagnostics[0], (diagnostic{int(k.code), k.position, severity::error,
+    read(text, 80);
+    EXPECT_EQ(c.codice_errore, k.code) << k.entry;
+    EXPECT_EQ(c.posizione_errore, k.position) << k.entry;
+    EXPECT_EQ(c.voci_generali[86].intero1, 1) << k.entry;    // nothing after the entry is read
+    EXPECT_EQ(c.percorso[0].velocita_limite, 0) << k.entry;  // and the tails do not run
+    ASSERT_EQ(c.diagnostics.size(), 1u) << k.entry;
+    EXPECT_EQ(c.diagnostics[0], (diagnostic{int(k.code), k.position, severity::error,
                                             source_file::train_scenario, 3, describe_code(k.code)}))
         << k.entry;
   }
@@ -251,42 +247,37 @@ TEST_F(TrainScenarioTest, CodeCutPoints) {
   EXPECT_EQ(c.percorso[50].tipo, tipo_cella::abbattimento_nullo);
 
   for (byte_t taken : {tipo_cella::stazione, tipo_cella::segnale}) {
-    compilation d;
-    d.percorso.assign(101, cella{});
-    d.percorso[20].tipo = taken;
+    reset();
+    c.percorso[20].tipo = taken;
     const std::string text = lines({"[generale]", "abbattimento, 1000, 270", "[fine]"});
-    field_reader fields(text);
-    read_train_scenario(d, fields, 80);
-    EXPECT_EQ(d.codice_errore, 7) << int(taken);
-    EXPECT_EQ(d.percorso[20].tipo, taken);
+    read(text, 80);
+    EXPECT_EQ(c.codice_errore, 7) << int(taken);
+    EXPECT_EQ(c.percorso[20].tipo, taken);
   }
   // Before the first cell: the position check lets it through, the cell test refuses it.
-  compilation d;
-  d.percorso.assign(101, cella{});
+  reset();
   const std::string text = lines({"[generale]", "abbattimento, -100, 270", "[fine]"});
-  field_reader fields(text);
-  read_train_scenario(d, fields, 80);
-  EXPECT_EQ(d.codice_errore, 7);
-  EXPECT_EQ(d.posizione_errore, -100);
+  read(text, 80);
+  EXPECT_EQ(c.codice_errore, 7);
+  EXPECT_EQ(c.posizione_errore, -100);
 }
 
 TEST_F(TrainScenarioTest, PositionCheckEndsThroughTheEndSteps) {
   // Cells 0 .. 100: (p + 100) / 50 must not pass 100, so 4900 is the last position accepted.
   for (const char* key : {"velocita", "aderenza", "segnale", "rallentamento", "abbattimento"}) {
-    compilation d;
-    d.percorso.assign(101, cella{});
+    reset();
     const std::string entry = std::string(key) + ", 4901, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1";
     const std::string text =
         lines({"[generale]", "velocita, 0, 50", "sabbia, 1", entry.c_str(), "sabbia, 2", "[fine]"});
-    field_reader fields(text);
-    read_train_scenario(d, fields, 80);
-    EXPECT_EQ(d.codice_errore, 15) << key;
-    EXPECT_EQ(d.posizione_errore, 4901) << key;
-    EXPECT_EQ(d.voci_generali[86].intero1, 1) << key;
-    EXPECT_EQ(d.percorso[97].velocita_limite, 10) << key;  // the tail ran
-    ASSERT_EQ(d.diagnostics.size(), 1u) << key;
-    EXPECT_EQ(d.diagnostics[0].line, 4) << key;
+    read(text, 80);
+    EXPECT_EQ(c.codice_errore, 15) << key;
+    EXPECT_EQ(c.posizione_errore, 4901) << key;
+    EXPECT_EQ(c.voci_generali[86].intero1, 1) << key;
+    EXPECT_EQ(c.percorso[97].velocita_limite, 10) << key;  // the tail ran
+    ASSERT_EQ(c.diagnostics.size(), 1u) << key;
+    EXPECT_EQ(c.diagnostics[0].line, 4) << key;
   }
+  reset();
   read(lines({"[generale]", "segnale, 4900, 2,3,1,1,0,2,2,1,1,0", "[fine]"}));
   EXPECT_EQ(c.codice_errore, 0);
   EXPECT_EQ(c.percorso[99].tipo, tipo_cella::segnale);
@@ -300,44 +291,41 @@ TEST_F(TrainScenarioTest, ProgressiveCheckAtTheEnd) {
   EXPECT_EQ(c.posizione_errore, 77);
 
   // It replaces a 15 and keeps that fault's position.
-  compilation d;
-  d.percorso.assign(101, cella{});
-  d.voci_generali[83].inizio = 10;
+  reset();
+  c.voci_generali[83].inizio = 10;
   const std::string text = lines({"[generale]", "velocita, 9000, 50", "[fine]"});
-  field_reader fields(text);
-  read_train_scenario(d, fields, 80);
-  EXPECT_EQ(d.codice_errore, 2);
-  EXPECT_EQ(d.posizione_errore, 9000);
-  ASSERT_EQ(d.diagnostics.size(), 2u);
-  EXPECT_EQ(d.diagnostics[0].code, 15);
-  EXPECT_EQ(d.diagnostics[1].code, 2);
-  EXPECT_EQ(d.diagnostics[1].file, source_file::line_description);
+  read(text, 80);
+  EXPECT_EQ(c.codice_errore, 2);
+  EXPECT_EQ(c.posizione_errore, 9000);
+  ASSERT_EQ(c.diagnostics.size(), 2u);
+  EXPECT_EQ(c.diagnostics[0].code, 15);
+  EXPECT_EQ(c.diagnostics[1].code, 2);
+  EXPECT_EQ(c.diagnostics[1].file, source_file::line_description);
 }
 
 TEST_F(TrainScenarioTest, EarlierCodeStopsAtTheFirstSignalOrRestriction) {
   for (const char* entry :
        {"segnale, 1050, 2,3,1,1,0,2,2,1,1,0", "rallentamento, 1050, 60, 500, 1, 0, 0"}) {
-    compilation d;
-    d.percorso.assign(101, cella{});
-    d.codice_errore = 15;  // left by the line description
-    d.posizione_errore = 999999;
+    reset();
+    c.codice_errore = 15;  // left by the line description
+    c.posizione_errore = 999999;
     const std::string text =
         lines({"[generale]", "stazione, 2000, 22, 300, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, Uno",
                "abbattimento, 3000, 270", entry, "sabbia, 2", "[fine]"});
-    field_reader fields(text);
-    read_train_scenario(d, fields, 80);
+    read(text, 80);
     // Stations and cut points before it go on as usual; the entry itself is placed.
-    EXPECT_EQ(d.voci_generali[1].nome, "Uno") << entry;
-    EXPECT_EQ(d.percorso[60].tipo, tipo_cella::abbattimento) << entry;
-    EXPECT_NE(d.percorso[22].tipo, 0) << entry;
-    EXPECT_EQ(d.codice_errore, 15) << entry;
-    EXPECT_EQ(d.posizione_errore, 1050) << entry;
-    EXPECT_EQ(d.voci_generali[86].intero1, 0) << entry;
-    ASSERT_EQ(d.diagnostics.size(), 1u) << entry;
-    EXPECT_EQ(d.diagnostics[0].sev, severity::note) << entry;
-    EXPECT_EQ(d.diagnostics[0].line, 4) << entry;
+    EXPECT_EQ(c.voci_generali[1].nome, "Uno") << entry;
+    EXPECT_EQ(c.percorso[60].tipo, tipo_cella::abbattimento) << entry;
+    EXPECT_NE(c.percorso[22].tipo, 0) << entry;
+    EXPECT_EQ(c.codice_errore, 15) << entry;
+    EXPECT_EQ(c.posizione_errore, 1050) << entry;
+    EXPECT_EQ(c.voci_generali[86].intero1, 0) << entry;
+    ASSERT_EQ(c.diagnostics.size(), 1u) << entry;
+    EXPECT_EQ(c.diagnostics[0].sev, severity::note) << entry;
+    EXPECT_EQ(c.diagnostics[0].line, 4) << entry;
   }
   // A refusal of its own is a new fault.
+  reset();
   c.codice_errore = 15;
   c.percorso[22].tipo = tipo_cella::stazione;
   read(lines({"[generale]", "segnale, 1050, 2,3,1,1,0,2,2,1,1,0", "[fine]"}));
@@ -393,23 +381,19 @@ TEST_F(TrainScenarioTest, StationRefusals) {
        22, false},
   };
   for (const Case& k : cases) {
-    compilation d;
-    d.percorso.assign(101, cella{});
-    for (cella& x : d.percorso) x.velocita_limite = 99;
-    field_reader fields(k.text);
-    read_train_scenario(d, fields, 80);
-    EXPECT_EQ(d.codice_errore, k.code) << k.name;
-    EXPECT_EQ(d.percorso[0].velocita_limite, k.end_steps ? 0 : 99) << k.name;
+    reset();
+    for (cella& x : c.percorso) x.velocita_limite = 99;
+    read(k.text, 80);
+    EXPECT_EQ(c.codice_errore, k.code) << k.name;
+    EXPECT_EQ(c.percorso[0].velocita_limite, k.end_steps ? 0 : 99) << k.name;
   }
 
   // With text boards down to record 3, even the first station reaches them.
-  compilation d;
-  d.percorso.assign(101, cella{});
+  reset();
   const std::string text =
       lines({"[generale]", "stazione, 1000, 27, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, X", "[fine]"});
-  field_reader fields(text);
-  read_train_scenario(d, fields, 2);
-  EXPECT_EQ(d.codice_errore, 10);
+  read(text, 2);
+  EXPECT_EQ(c.codice_errore, 10);
 }
 
 TEST_F(TrainScenarioTest, StationValuesLandInTheRecordAsTheyAreRead) {
@@ -418,13 +402,11 @@ TEST_F(TrainScenarioTest, StationValuesLandInTheRecordAsTheyAreRead) {
   EXPECT_EQ(c.voci_generali[1].posizione, 1000);
   EXPECT_EQ(c.voci_generali[1].tipo, 22);
 
-  compilation d;
-  d.percorso.assign(101, cella{});
+  reset();
   const std::string text =
       lines({"[generale]", "stazione, 1000, 22, 300, 7, 5, 1, 2, 3, 4, 5, 6, 70000", "[fine]"});
-  field_reader fields(text);
-  EXPECT_THROW(read_train_scenario(d, fields, 80), reading_failure);
-  const voce_generale& r = d.voci_generali[1];
+  EXPECT_THROW(read(text), reading_failure);
+  const voce_generale& r = c.voci_generali[1];
   EXPECT_EQ(r.ottetto0, 7);
   EXPECT_EQ(r.ottetto4, 5);  // not yet forced to 0
   EXPECT_EQ(r.ottetto3, 1);

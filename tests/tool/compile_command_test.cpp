@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "output/file_names.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
@@ -65,7 +66,7 @@ TEST(ToolCompile, WritesTheThreeFilesAndLeavesTheInputsAlone) {
   const std::string line_before = contents(mini_line);
   const std::string train_before = contents(mini_train);
   const run_result r = run(options_into(dir));
-  EXPECT_EQ(r.status, tool_ok) << r.err;
+  EXPECT_EQ(r.status, as_int(exit_status::ok)) << r.err;
   EXPECT_EQ(r.out, "");
   EXPECT_TRUE(dir.exists("Mini_linea.dat"));
   EXPECT_TRUE(dir.exists("Mini_Treno 1.sim"));
@@ -78,7 +79,7 @@ TEST(ToolCompile, NoGeometrySkipsTheLineGeometryFile) {
   temp_dir dir;
   compile_options o = options_into(dir);
   o.no_geometry = true;
-  EXPECT_EQ(run(o).status, tool_ok);
+  EXPECT_EQ(run(o).status, as_int(exit_status::ok));
   EXPECT_FALSE(dir.exists("Mini_linea.dat"));
   EXPECT_EQ(dir.count(), 2u);
 }
@@ -89,7 +90,7 @@ TEST(ToolCompile, ReaderFaultNamesFileLineAndPositionAndWritesNothing) {
   compile_options o = options_into(dir, line);
   o.train = "Treno 1";
   const run_result r = run(o);
-  EXPECT_EQ(r.status, tool_reader_fault);
+  EXPECT_EQ(r.status, as_int(exit_status::fault));
   EXPECT_EQ(r.err, line +
                        ":5: error: text board on a cell that already holds an object at 450 m"
                        " [code 6]\n");
@@ -102,7 +103,7 @@ TEST(ToolCompile, ForceWritesTheModelAfterAReaderFault) {
   o.train = "Treno 1";
   o.force = true;
   const run_result r = run(o);
-  EXPECT_EQ(r.status, tool_reader_fault);
+  EXPECT_EQ(r.status, as_int(exit_status::fault));
   EXPECT_TRUE(dir.exists("Clash_Treno 1.dat"));
   EXPECT_EQ(dir.count(), 3u);
 }
@@ -138,7 +139,7 @@ TEST(ToolCompile, JsonIsTheOnlyThingOnStdout) {
 TEST(ToolCompile, GuardFailureWritesNothing) {
   temp_dir dir;
   const run_result r = run(options_into(dir, mini_line, data_dir + "Mini_Cell1-.txt"));
-  EXPECT_EQ(r.status, tool_guard_failed);
+  EXPECT_EQ(r.status, as_int(exit_status::guard_failed));
   EXPECT_NE(r.err.find("[code 1250]"), std::string::npos) << r.err;
   EXPECT_EQ(dir.count(), 0u);
 }
@@ -148,24 +149,24 @@ TEST(ToolCompile, UsageAndFileErrors) {
   compile_options missing = options_into(dir, data_dir + "no_such_linea.txt");
   missing.train = "Treno 1";
   run_result r = run(missing);
-  EXPECT_EQ(r.status, tool_usage_or_file_error);
+  EXPECT_EQ(r.status, as_int(exit_status::usage_or_file_error));
   EXPECT_NE(r.err.find("No such file or directory"), std::string::npos) << r.err;
 
   r = run(options_into(dir, data_dir + "unnamed.txt"));  // the route name cannot be told
-  EXPECT_EQ(r.status, tool_usage_or_file_error);
+  EXPECT_EQ(r.status, as_int(exit_status::usage_or_file_error));
   EXPECT_NE(r.err.find("--route"), std::string::npos) << r.err;
 
   compile_options too_long = options_into(dir);
   too_long.train = std::string(32768, 't');
   r = run(too_long);
-  EXPECT_EQ(r.status, tool_usage_or_file_error);
+  EXPECT_EQ(r.status, as_int(exit_status::usage_or_file_error));
   EXPECT_NE(r.err.find("32768 bytes long"), std::string::npos) << r.err.substr(0, 200);
   EXPECT_EQ(dir.count(), 0u);
 
   compile_options o = options_into(dir);
   o.output_dir = dir.file("missing-dir");
   r = run(o);
-  EXPECT_EQ(r.status, tool_usage_or_file_error);
+  EXPECT_EQ(r.status, as_int(exit_status::usage_or_file_error));
   EXPECT_NE(r.err.find("missing-dir"), std::string::npos) << r.err;
 }
 
@@ -191,7 +192,7 @@ TEST(ToolCompile, NamesThatWouldLeaveTheOutputFolderAreRefused) {
     o.train = c.train;
     o.json = true;
     const run_result r = run(o);
-    EXPECT_EQ(r.status, tool_usage_or_file_error) << c.why;
+    EXPECT_EQ(r.status, as_int(exit_status::usage_or_file_error)) << c.why;
     EXPECT_NE(r.err.find(c.why), std::string::npos) << r.err;
     const nlohmann::json doc = nlohmann::json::parse(r.out);
     EXPECT_NE(doc["error"].get<std::string>().find(c.why), std::string::npos) << r.out;
@@ -221,7 +222,7 @@ TEST(ToolJson, Windows1252NamesAreUtf8InTheDocumentAndKeepTheirBytesOnDisk) {
   temp_dir dir;
   const json_run r = run_json(
       {mini_line, mini_train, "-o", dir.path(), "--route", "Citt\xE0", "--train", "\x8A\x9F"});
-  EXPECT_EQ(r.run.status, tool_ok) << r.run.err;
+  EXPECT_EQ(r.run.status, as_int(exit_status::ok)) << r.run.err;
   EXPECT_EQ(r.doc["files"], (nlohmann::json{dir.file("Citt\xC3\xA0_linea.dat"),
                                             dir.file("Citt\xC3\xA0_\xC5\xA0\xC5\xB8.sim"),
                                             dir.file("Citt\xC3\xA0_\xC5\xA0\xC5\xB8.dat")}));
@@ -237,7 +238,7 @@ TEST(ToolJson, QuotedFieldIsUtf8InTheDocumentAndRawOnStderr) {
   dir.write("Bad_linea.txt", "[generale]\r\nlunghezza percorso, \x8A\r\n[fine]\r\n");
   const json_run r =
       run_json({dir.file("Bad_linea.txt"), mini_train, "--train", "Treno 1", "-o", dir.path()});
-  EXPECT_EQ(r.run.status, tool_reader_fault);
+  EXPECT_EQ(r.run.status, as_int(exit_status::fault));
   ASSERT_EQ(r.doc["diagnostics"].size(), 1u) << r.run.out;
   EXPECT_EQ(r.doc["diagnostics"][0]["code"], 25);
   EXPECT_EQ(r.doc["diagnostics"][0]["message"],
@@ -254,13 +255,13 @@ TEST(ToolJson, PathsWithWindows1252BytesAreUtf8InTheDocument) {
 
   json_run r =
       run_json({folder + "/Clash_linea.txt", mini_train, "--train", "Treno 1", "-o", dir.path()});
-  EXPECT_EQ(r.run.status, tool_reader_fault);
+  EXPECT_EQ(r.run.status, as_int(exit_status::fault));
   ASSERT_EQ(r.doc["diagnostics"].size(), 1u) << r.run.out;
   EXPECT_EQ(r.doc["diagnostics"][0]["file"], folder_utf8 + "/Clash_linea.txt");
   EXPECT_NE(r.run.err.find(folder + "/Clash_linea.txt:5: error:"), std::string::npos);
 
   r = run_json({folder + "/Gone_linea.txt", mini_train, "--train", "Treno 1", "-o", dir.path()});
-  EXPECT_EQ(r.run.status, tool_usage_or_file_error);
+  EXPECT_EQ(r.run.status, as_int(exit_status::usage_or_file_error));
   EXPECT_EQ(r.doc["error"],
             "cannot open \"" + folder_utf8 + "/Gone_linea.txt\": No such file or directory");
 }

@@ -41,7 +41,7 @@ int run_export_into(const std::string& dir, bool force, std::string* err_text = 
 
 TEST(ToolExport, ExportedPairCompilesToTheProgramsOwnFiles) {
   temp_dir exported, compiled_by_tool, run_by_program;
-  ASSERT_EQ(run_export_into(exported.path() + "/new/scenario", false), tool_ok);
+  ASSERT_EQ(run_export_into(exported.path() + "/new/scenario", false), as_int(exit_status::ok));
   const std::string dir = exported.path() + "/new/scenario";
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 5);
 
@@ -50,11 +50,11 @@ TEST(ToolExport, ExportedPairCompilesToTheProgramsOwnFiles) {
   options.train_path = dir + "/" + train_file;
   options.output_dir = compiled_by_tool.path();
   std::ostringstream out, err;
-  ASSERT_EQ(run_compile(options, out, err), tool_ok) << err.str();
+  ASSERT_EQ(run_compile(options, out, err), as_int(exit_status::ok)) << err.str();
   EXPECT_EQ(err.str(), "");
 
   silent_ui ui;
-  ASSERT_EQ(form_load(ui, run_by_program.path()), exit_ok);
+  ASSERT_EQ(form_load(ui, run_by_program.path()), as_int(exit_status::ok));
   for (const char* name : compiled)
     EXPECT_EQ(compiled_by_tool.read(name), run_by_program.read(name)) << name;
   for (const char* name : documents)
@@ -67,12 +67,12 @@ TEST(ToolExport, KeepsAnAuthorsFilesUnlessForced) {
   temp_dir dir;
   dir.write(train_file, "my edited train");
   std::string err;
-  EXPECT_EQ(run_export_into(dir.path(), false, &err), tool_usage_or_file_error);
+  EXPECT_EQ(run_export_into(dir.path(), false, &err), as_int(exit_status::usage_or_file_error));
   EXPECT_NE(err.find(dir.file(train_file) + "\" already exists"), std::string::npos) << err;
   EXPECT_EQ(dir.read(train_file), "my edited train");
   EXPECT_EQ(dir.count(), 1u);  // nothing else written either
 
-  EXPECT_EQ(run_export_into(dir.path(), true), tool_ok);
+  EXPECT_EQ(run_export_into(dir.path(), true), as_int(exit_status::ok));
   EXPECT_NE(dir.read(train_file), "my edited train");
   EXPECT_EQ(dir.count(), 5u);
 }
@@ -81,7 +81,8 @@ TEST(ToolExport, DirectoryThatCannotBeCreatedIsAnError) {
   temp_dir dir;
   dir.write("plain", "a file");
   std::string err;
-  EXPECT_EQ(run_export_into(dir.file("plain") + "/sub", false, &err), tool_usage_or_file_error);
+  EXPECT_EQ(run_export_into(dir.file("plain") + "/sub", false, &err),
+            as_int(exit_status::usage_or_file_error));
   EXPECT_NE(err.find("cannot create the directory"), std::string::npos) << err;
 }
 

@@ -20,7 +20,7 @@ struct stress_case {
   int stations;
   int text_boards;
   int expected_code;
-  int expected_status;
+  exit_status expected_status;
 };
 
 class LargestScenario : public ::testing::TestWithParam<stress_case> {};
@@ -40,7 +40,7 @@ TEST_P(LargestScenario, CompilesWithTheExpectedCodeAndFiles) {
   options.force = true;
   options.json = true;
   std::ostringstream out, err;
-  EXPECT_EQ(run_compile(options, out, err), sc.expected_status) << err.str();
+  EXPECT_EQ(run_compile(options, out, err), as_int(sc.expected_status)) << err.str();
   const nlohmann::json report = nlohmann::json::parse(out.str());
   EXPECT_EQ(report["codice_errore"], sc.expected_code) << err.str();
 
@@ -54,10 +54,10 @@ TEST_P(LargestScenario, CompilesWithTheExpectedCodeAndFiles) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Stress, LargestScenario,
-                         ::testing::Values(stress_case{78, 0, 0, tool_ok},
-                                           stress_case{0, 81, 0, tool_ok},
+                         ::testing::Values(stress_case{78, 0, 0, exit_status::ok},
+                                           stress_case{0, 81, 0, exit_status::ok},
                                            // the first station reaches the text-board records
-                                           stress_case{78, 81, 10, tool_reader_fault}),
+                                           stress_case{78, 81, 10, exit_status::fault}),
                          [](const ::testing::TestParamInfo<stress_case>& info) {
                            return std::to_string(info.param.stations) + "_stations_" +
                                   std::to_string(info.param.text_boards) + "_boards";

@@ -1,0 +1,64 @@
+// What the two readers share above the field reader: finding the first section, reading a key
+// field past its separator fields, matching keys, and filling a run of cells from a cursor.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/model.h"
+#include "reader/field_reader.h"
+
+namespace scenario {
+
+bool contains(std::string_view s, std::string_view word);
+
+// ASCII lower case; other bytes stay as they are.
+std::string lower(std::string_view s);
+
+// Reads fields until one holds `header` (letter case ignored). At least one field is read, and the
+// end of the file is tested after each read, before the comparison: false when the file ends first.
+bool find_section(field_reader& fields, std::string_view header);
+
+// Whether the end of the file is tested after each separator field passed over.
+enum class separator_end { tested, not_tested };
+
+// Reads the next key field, passing over up to `separators` fields that contain "-" (only key
+// fields are tested, so negative values still read as values). nullopt when the file has ended
+// after the key field, or after a separator when `end` says so: the last field of a file is never
+// acted on.
+std::optional<std::string> next_key(field_reader& fields, int separators, separator_end end);
+
+// A key field, matched by substring. Most keys match ignoring letter case; the general keys of the
+// line description other than the route length match with exact case, because that is how the
+// simulator's files have always been read: a "Progressiva ..." line that was passed over must not
+// start to count.
+class key_field {
+ public:
+  explicit key_field(std::string text) : text_(std::move(text)), folded_(lower(text_)) {}
+  const std::string& text() const { return text_; }
+  // `word` in lower case.
+  bool has(std::string_view word) const { return contains(folded_, word); }
+  bool has_exact(std::string_view word) const { return contains(text_, word); }
+
+ private:
+  std::string text_;
+  std::string folded_;
+};
+
+// Writes the cells from `cursor` on while the cursor is below `until`, the cursor's cell at least
+// once, and never a cell past `last`. The readers' line properties (gradient, speed limit,
+// adhesion) each run one cursor over the cells with it.
+template <class Write>
+void fill_cells(std::vector<cella>& cells, std::int64_t& cursor, double until, std::int64_t last,
+                Write write) {
+  do {
+    if (cursor > last) return;
+    write(cells[static_cast<std::size_t>(cursor)]);
+    ++cursor;
+  } while (cursor < until);
+}
+
+}  // namespace scenario
