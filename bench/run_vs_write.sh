@@ -36,14 +36,18 @@ program_outputs=("Roma_Pisa_linea.dat" "Roma_Pisa_EXPR 368.sim" "Roma_Pisa_EXPR 
 largest_outputs=("Largest_linea.dat" "Largest_T 1.sim" "Largest_T 1.dat")
 
 : >"$work/a" ; : >"$work/a_cp" ; : >"$work/b" ; : >"$work/b_cp"
+# Every run writes into a fresh folder, as cp does: replacing existing files costs more on some
+# file systems (ext4 flushes a file renamed over another), which is not the cost being compared.
 for ((i = 0; i < RUNS; i++)); do
-  timed "$work/program/roma_pisa" >>"$work/a"
+  rm -rf "$work/run" && mkdir "$work/run" && cp "$work/program/roma_pisa" "$work/run/"
+  timed "$work/run/roma_pisa" >>"$work/a"
   rm -rf "$work/copy" && mkdir "$work/copy"
-  (cd "$work/program" && timed cp "${program_outputs[@]}" "$work/copy/") >>"$work/a_cp"
+  (cd "$work/run" && timed cp "${program_outputs[@]}" "$work/copy/") >>"$work/a_cp"
+  rm -rf "$work/out" && mkdir "$work/out"
   timed "$bin/scenario" compile "$work/largest/Largest_linea.txt" "$work/largest/Largest_T 1-.txt" \
-    -o "$work/largest" >>"$work/b"
+    -o "$work/out" >>"$work/b"
   rm -rf "$work/copy" && mkdir "$work/copy"
-  (cd "$work/largest" && timed cp "${largest_outputs[@]}" "$work/copy/") >>"$work/b_cp"
+  (cd "$work/out" && timed cp "${largest_outputs[@]}" "$work/copy/") >>"$work/b_cp"
 done
 
 report() {

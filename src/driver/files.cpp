@@ -59,32 +59,53 @@ std::string temporary_name(const std::string& path) {
 
 }  // namespace
 
-void replace_file(const std::string& path, std::string_view bytes, write_call write) {
-  if (write == nullptr) write = &::write;
+void replace_file(const std::string& path, const std::function<void(const byte_sink&)>& produce,
+                  const file_calls& calls) {
+  const auto write = calls.write ? calls.write : &::write;
+  const auto close = calls.close ? calls.close : &::close;
+  const auto unlink = calls.unlink ? calls.unlink : &::unlink;
   const std::string temp = temporary_name(path);
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) throw file_error(path, "create", errno);
 
   auto fail = [&](const char* action, int err) {
-    if (fd >= 0) ::close(fd);
-    ::unlink(temp.c_str());
-    throw file_error(path, action, err);
+    if (fd >= 0) close(fd);
+    std::string reason = std::strerror(err);
+    if (unlink(temp.c_str()) != 0 && errno != ENOENT)
+      reason += "; the temporary file \"" + temp + "\" is left behind: " + std::strerror(errno);
+    throw file_error(path, action, reason);
   };
 
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail("write", errno);
-    }
-    if (n == 0) fail("write", EIO);
-    done += static_cast<std::size_t>(n);
+  try {
+    produce([&](std::string_view piece) {
+      std::size_t done = 0;
+      while (done < piece.size()) {
+        ssize_t n = write(fd, piece.data() + done, piece.size() - done);
+        if (n < 0) {
+          if (errno == EINTR) continue;
+          fail("write", errno);
+        }
+        if (n == 0) fail("write", EIO);
+        done += static_cast<std::size_t>(n);
+      }
+    });
+  } catch (const file_error&) {
+    throw;
+  } catch (...) {
+    // The producer itself failed (a name it cannot store, say): no file is left half written.
+    if (fd >= 0) close(fd);
+    unlink(temp.c_str());
+    throw;
   }
-  int closed = ::close(fd);
+  int closed = close(fd);
   fd = -1;
   if (closed != 0) fail("write", errno);
   if (::rename(temp.c_str(), path.c_str()) != 0) fail("replace", errno);
+}
+
+void replace_file(const std::string& path, std::string_view bytes, const file_calls& calls) {
+  replace_file(
+      path, [bytes](const byte_sink& sink) { sink(bytes); }, calls);
 }
 
 void remove_file(const std::string& path) {

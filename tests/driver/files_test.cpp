@@ -46,7 +46,7 @@ TEST(ReplaceFile, ShortAndInterruptedWritesStillWriteEverything) {
   temp_dir dir;
   const std::string bytes = "0123456789abcdefghij";
   stuttering_calls = 0;
-  replace_file(dir.file("out.dat"), bytes, &stuttering_write);
+  replace_file(dir.file("out.dat"), bytes, {.write = &stuttering_write});
   EXPECT_EQ(dir.read("out.dat"), bytes);
 }
 
@@ -54,7 +54,7 @@ TEST(ReplaceFile, FailedWriteKeepsTheOlderFileAndLeavesNoTemporary) {
   temp_dir dir;
   dir.write("out.dat", "old content");
   try {
-    replace_file(dir.file("out.dat"), "new content", &full_disk_write);
+    replace_file(dir.file("out.dat"), "new content", {.write = &full_disk_write});
     FAIL() << "expected file_error";
   } catch (const file_error& e) {
     EXPECT_EQ(e.path(), dir.file("out.dat"));
