@@ -88,7 +88,8 @@ const fault_case cases[] = {
 
 std::string expand(std::string text, const std::string& in, const std::string& out) {
   for (const auto& [key, value] : {std::pair{std::string("$IN"), in}, {"$OUT", out}})
-    for (std::size_t at; (at = text.find(key)) != std::string::npos;) text.replace(at, key.size(), value);
+    for (std::size_t at; (at = text.find(key)) != std::string::npos;)
+      text.replace(at, key.size(), value);
   return text;
 }
 

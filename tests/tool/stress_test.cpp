@@ -23,6 +23,10 @@ struct stress_case {
   exit_status expected_status;
 };
 
+void PrintTo(const stress_case& c, std::ostream* os) {
+  *os << c.stations << " stations, " << c.text_boards << " text boards";
+}
+
 class LargestScenario : public ::testing::TestWithParam<stress_case> {};
 
 TEST_P(LargestScenario, CompilesWithTheExpectedCodeAndFiles) {
