@@ -5,7 +5,7 @@ TEST_DIR ?= build-test
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 DEB_PACKAGES := cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
 
-.PHONY: run test build bench deps format clean
+.PHONY: run test build bench fuzz deps deps-fuzz format clean
 
 run: build
 	./$(BUILD_DIR)/bin/roma_pisa
@@ -20,11 +20,37 @@ test: deps
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
 
-# Timings of a compile at the longest route; not part of the tests.
+# Timings of the compile and the writers, then whole runs against cp of their output; not tests.
 bench: deps
+	@dpkg -s time >/dev/null 2>&1 || { echo "Installing the Debian package time:"; sudo=""; [ "$$(id -u)" -ne 0 ] && sudo=sudo; $$sudo apt-get install -y -qq time; }
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF -DBUILD_BENCHMARKS=ON
-	cmake --build build-bench --target compile_benchmark -j $(JOBS)
+	cmake --build build-bench -j $(JOBS)
 	./build-bench/bin/compile_benchmark
+	BUILD_DIR=build-bench bench/run_vs_write.sh
+
+# Runs every fuzz target for FUZZ_SECONDS (60 by default) on the kept corpus and what it finds; fails
+# on a crash, a leak, an input slower than 1 s, more than 512 MB or any sanitizer report. New inputs
+# go to build-fuzz/corpus/; a failing input is left as build-fuzz/<target>-crash-*.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := compile decode_route_cells decode_scenario decode_geometry report
+fuzz: deps deps-fuzz
+	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFUZZ=ON -DBUILD_TESTS=OFF
+	cmake --build build-fuzz -j $(JOBS) --target $(addsuffix _fuzzer,$(FUZZ_TARGETS))
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p build-fuzz/corpus/$$t; \
+	  echo "== fuzzing $$t for $(FUZZ_SECONDS) s"; \
+	  ./build-fuzz/bin/$${t}_fuzzer build-fuzz/corpus/$$t fuzz/corpus/$$t -dict=fuzz/scenario.dict \
+	    -max_total_time=$(FUZZ_SECONDS) -timeout=1 -rss_limit_mb=512 -max_len=1048576 \
+	    -artifact_prefix=build-fuzz/$$t- -print_final_stats=1 2>build-fuzz/$$t.log \
+	    || { tail -n 40 build-fuzz/$$t.log; exit 1; }; \
+	  grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb)|cov:|ft:' build-fuzz/$$t.log | tail -n 3; \
+	done
+
+deps-fuzz:
+	@command -v clang++ >/dev/null 2>&1 && dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || { \
+	  echo "Installing clang and its fuzzing runtime:"; \
+	  sudo=""; [ "$$(id -u)" -ne 0 ] && sudo=sudo; \
+	  $$sudo apt-get update -qq && $$sudo apt-get install -y -qq clang libclang-rt-14-dev; }
 
 deps:
 	@missing=""; \
@@ -39,4 +65,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD_DIR) $(TEST_DIR)
+	rm -rf $(BUILD_DIR) $(TEST_DIR) build-fuzz build-bench

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace scenario {
 
@@ -28,7 +29,16 @@ std::string metres(long_t cell) {
 
 class spacing_pass {
  public:
-  explicit spacing_pass(compilation& c) : c_(c), ultima_(c.upper_bound()) {}
+  explicit spacing_pass(compilation& c) : c_(c), ultima_(c.upper_bound()) {
+    // Restriction ends never change during the pass (markers go only on free cells), so the next
+    // end after any cell can be known up front: a restriction without an end after it then costs
+    // one look-up instead of a scan to the last cell.
+    next_end_.assign(static_cast<std::size_t>(ultima_) + 2, ultima_ + 1);
+    for (long_t k = ultima_; k >= 0; --k)
+      next_end_[static_cast<std::size_t>(k)] = cell(k).tipo == tipo_cella::fine_rallentamento
+                                                   ? k
+                                                   : next_end_[static_cast<std::size_t>(k) + 1];
+  }
 
   void run() {
     for (c_.indice_cella = 1; c_.indice_cella <= ultima_ - 2; ++c_.indice_cella) {
@@ -156,12 +166,11 @@ class spacing_pass {
     }
   }
 
-  // The end of a restriction that gets no markers inside, scanned for the same way.
+  // The end of a restriction that gets no markers inside: indice_k as a scan would leave it.
   bool find_end(long_t i) {
-    for (c_.indice_k = i + 1; c_.indice_k <= ultima_; ++c_.indice_k)
-      if (cell(c_.indice_k).tipo == tipo_cella::fine_rallentamento) return true;
-    c_.indice_k = ultima_;
-    return false;
+    const long_t end = i + 1 <= ultima_ ? next_end_[static_cast<std::size_t>(i) + 1] : ultima_ + 1;
+    c_.indice_k = std::min(end, ultima_);
+    return end <= ultima_;
   }
 
   // Step B3: a marker in front of the first signal within 600 m after the end cell.
@@ -196,7 +205,8 @@ class spacing_pass {
   }
 
   compilation& c_;
-  const long_t ultima_;  // taken once: the pass never grows the cells
+  const long_t ultima_;           // taken once: the pass never grows the cells
+  std::vector<long_t> next_end_;  // first restriction end at or after each cell, or ultima_ + 1
 };
 
 }  // namespace

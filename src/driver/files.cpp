@@ -1,23 +1,39 @@
 #include "driver/files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace scenario {
 
 file_error::file_error(const std::string& path, const std::string& action, int err)
-    : std::runtime_error("cannot " + action + " \"" + path + "\": " + std::strerror(err)),
-      path_(path) {}
+    : file_error(path, action, std::string(std::strerror(err))) {}
+
+file_error::file_error(const std::string& path, const std::string& action,
+                       const std::string& reason)
+    : std::runtime_error("cannot " + action + " \"" + path + "\": " + reason), path_(path) {}
 
 std::optional<std::string> read_whole_file(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that opening a FIFO returns at once; the type check below refuses it.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     if (errno == ENOENT) return std::nullopt;
     throw file_error(path, "open", errno);
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int err = errno;
+    const bool stat_failed = err != 0 && !S_ISDIR(st.st_mode) && !S_ISFIFO(st.st_mode);
+    ::close(fd);
+    if (S_ISDIR(st.st_mode)) throw file_error(path, "read", EISDIR);
+    if (stat_failed) throw file_error(path, "read", err);
+    throw file_error(path, "read", "not a regular file");
   }
   std::string out;
   char buffer[1 << 16];
@@ -45,32 +61,75 @@ std::string temporary_name(const std::string& path) {
 
 }  // namespace
 
-void replace_file(const std::string& path, std::string_view bytes, write_call write) {
-  if (write == nullptr) write = &::write;
+void replace_file(const std::string& path, const std::function<void(const byte_sink&)>& produce,
+                  const file_calls& calls) {
+  const auto write = calls.write ? calls.write : &::write;
+  const auto close = calls.close ? calls.close : &::close;
+  const auto unlink = calls.unlink ? calls.unlink : &::unlink;
   const std::string temp = temporary_name(path);
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) throw file_error(path, "create", errno);
 
   auto fail = [&](const char* action, int err) {
-    if (fd >= 0) ::close(fd);
-    ::unlink(temp.c_str());
-    throw file_error(path, action, err);
+    if (fd >= 0) close(fd);
+    std::string reason = std::strerror(err);
+    if (unlink(temp.c_str()) != 0 && errno != ENOENT)
+      reason += "; the temporary file \"" + temp + "\" is left behind: " + std::strerror(errno);
+    throw file_error(path, action, reason);
   };
 
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail("write", errno);
-    }
-    if (n == 0) fail("write", EIO);
-    done += static_cast<std::size_t>(n);
+  try {
+    produce([&](std::string_view piece) {
+      std::size_t done = 0;
+      while (done < piece.size()) {
+        ssize_t n = write(fd, piece.data() + done, piece.size() - done);
+        if (n < 0) {
+          if (errno == EINTR) continue;
+          fail("write", errno);
+        }
+        if (n == 0) fail("write", EIO);
+        done += static_cast<std::size_t>(n);
+      }
+    });
+  } catch (const file_error&) {
+    throw;
+  } catch (...) {
+    // The producer itself failed (a name it cannot store, say): no file is left half written.
+    if (fd >= 0) close(fd);
+    unlink(temp.c_str());
+    throw;
   }
-  int closed = ::close(fd);
+  int closed = close(fd);
   fd = -1;
   if (closed != 0) fail("write", errno);
   if (::rename(temp.c_str(), path.c_str()) != 0) fail("replace", errno);
+}
+
+void replace_file(const std::string& path, std::string_view bytes, const file_calls& calls) {
+  replace_file(
+      path, [bytes](const byte_sink& sink) { sink(bytes); }, calls);
+}
+
+void make_directories(const std::string& path) {
+  namespace fs = std::filesystem;
+  if (path.empty()) return;
+  std::error_code ec;
+  fs::create_directories(path, ec);
+  if (!ec) return;
+  // The nearest part that exists tells whether a file stands in the way.
+  for (fs::path part = fs::path(path).lexically_normal(); !part.empty();
+       part = part.parent_path()) {
+    std::error_code probe;
+    const fs::file_status status = fs::status(part, probe);
+    if (fs::exists(status)) {
+      if (!fs::is_directory(status))
+        throw file_error(path, "create the directory",
+                         "\"" + part.string() + "\" exists and is not a directory");
+      break;
+    }
+    if (part == part.parent_path()) break;
+  }
+  throw file_error(path, "create the directory", ec.message());
 }
 
 void remove_file(const std::string& path) {

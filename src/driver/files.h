@@ -4,10 +4,13 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "output/bytes.h"
 
 namespace scenario {
 
@@ -15,21 +18,35 @@ namespace scenario {
 class file_error : public std::runtime_error {
  public:
   file_error(const std::string& path, const std::string& action, int err);
+  file_error(const std::string& path, const std::string& action, const std::string& reason);
   const std::string& path() const { return path_; }
 
  private:
   std::string path_;
 };
 
-// The whole file, or nullopt when it does not exist.
+// The whole file, or nullopt when it does not exist. Anything but a regular file (a directory, a
+// FIFO that would block the reader, a device) is refused with a file_error.
 std::optional<std::string> read_whole_file(const std::string& path);
 
-// The system's write call; tests inject short writes, interruptions and failures.
-using write_call = ssize_t (*)(int fd, const void* data, std::size_t size);
+// The system calls that replacing a file makes; tests inject short writes, interruptions and
+// failures.
+struct file_calls {
+  ssize_t (*write)(int fd, const void* data, std::size_t size) = nullptr;  // null: the system's
+  int (*close)(int fd) = nullptr;
+  int (*unlink)(const char* path) = nullptr;
+};
 
-// Replaces the file with `bytes`: written to a temporary file in the same directory, then renamed
-// over the name. On failure the temporary is removed and an earlier file stays as it was.
-void replace_file(const std::string& path, std::string_view bytes, write_call write = nullptr);
+// Replaces the file with what `produce` hands its sink, piece by piece: written to a temporary
+// file in the same directory, then renamed over the name. On failure the temporary is removed and
+// an earlier file stays as it was; the message says so if the temporary could not be removed.
+void replace_file(const std::string& path, const std::function<void(const byte_sink&)>& produce,
+                  const file_calls& calls = {});
+void replace_file(const std::string& path, std::string_view bytes, const file_calls& calls = {});
+
+// Creates the directory with every missing parent; nothing to do when it exists. When a part of
+// the path exists but is not a directory, the message names that part.
+void make_directories(const std::string& path);
 
 // Removes the file if it exists.
 void remove_file(const std::string& path);

@@ -8,8 +8,8 @@ void tracciato_t::resize(std::size_t last_point) {
 
 void tracciato_t::resize_elements(std::size_t n) {
   // Fresh vectors, so that a second sizing loses what the first held.
-  kinds_ = std::vector<value_kind>(n, value_kind::empty);
-  values_ = std::vector<double>(n, 0.0);
+  kinds_ = zeroed_array<value_kind>(n);
+  values_ = zeroed_array<double>(n);
 }
 
 }  // namespace scenario

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/zeroed_array.h"
+
 namespace scenario {
 
 // The tag numbers are those written before each value in the line geometry file.
@@ -22,13 +24,18 @@ struct tagged_value {
 };
 
 // Track plan: points 0 .. N, two coordinates each. Held as parallel arrays of kinds and values
-// (9 bytes an element) so that the largest route's two million elements stay small.
+// (9 bytes an element) so that the largest route's two million elements stay small; both start as
+// zero bits (empty, 0.0) without being written.
 class tracciato_t {
  public:
   // Re-creates the plan with points 0 .. last_point, every element empty.
   void resize(std::size_t last_point);
 
   bool empty() const { return kinds_.empty(); }
+  // All elements in storage order (the file's): first coordinates, then second coordinates.
+  std::size_t elements() const { return kinds_.size(); }
+  const value_kind* kinds() const { return kinds_.data(); }
+  const double* values() const { return values_.data(); }
   std::size_t points() const { return kinds_.size() / 2; }  // N + 1
   long last_index() const { return static_cast<long>(points()) - 1; }
 
@@ -56,8 +63,8 @@ class tracciato_t {
   }
   void resize_elements(std::size_t n);
 
-  std::vector<value_kind> kinds_;
-  std::vector<double> values_;
+  zeroed_array<value_kind> kinds_;  // empty is 0
+  zeroed_array<double> values_;
 };
 
 }  // namespace scenario

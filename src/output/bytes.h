@@ -5,10 +5,21 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace scenario {
+
+// Takes the bytes of a file in order, one piece at a time.
+using byte_sink = std::function<void(std::string_view)>;
+
+// The n low bytes of v, least significant first, at p; returns the position after them.
+inline char* store_le(char* p, std::uint64_t v, int n) {
+  for (int i = 0; i < n; ++i) p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+  return p + n;
+}
 
 class byte_writer {
  public:
@@ -25,10 +36,43 @@ class byte_writer {
  private:
   void put(std::uint64_t v, int n) {
     char little_endian[8];
-    for (int i = 0; i < n; ++i) little_endian[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    store_le(little_endian, v, n);
     out_.append(little_endian, static_cast<std::size_t>(n));
   }
   std::string out_;
+};
+
+// Encodes into one reused buffer and hands it to a sink each time it fills, so that a large file
+// never exists in memory whole. flush() hands over what is left.
+class chunk_writer {
+ public:
+  chunk_writer(const byte_sink& sink, std::size_t capacity)
+      : sink_(sink), buffer_(capacity, '\0') {}
+
+  void i16(std::int16_t v) { put(static_cast<std::uint16_t>(v), 2); }
+  void i32(std::int32_t v) { put(static_cast<std::uint32_t>(v), 4); }
+  void f64(double v) { put(std::bit_cast<std::uint64_t>(v), 8); }
+  void flush() {
+    if (used_ > 0) sink_(std::string_view(buffer_.data(), used_));
+    used_ = 0;
+  }
+  // Room for n bytes written directly, then commit(end) with the position after the last one:
+  // for loops that write many values without a room check each.
+  char* reserve(std::size_t n) {
+    if (buffer_.size() - used_ < n) flush();
+    return buffer_.data() + used_;
+  }
+  void commit(const char* end) { used_ = static_cast<std::size_t>(end - buffer_.data()); }
+
+ private:
+  void put(std::uint64_t v, int n) {
+    if (buffer_.size() - used_ < static_cast<std::size_t>(n)) flush();
+    store_le(buffer_.data() + used_, v, n);
+    used_ += static_cast<std::size_t>(n);
+  }
+  const byte_sink& sink_;
+  std::string buffer_;
+  std::size_t used_ = 0;
 };
 
 // Reads values in order from a buffer. Every read first checks that its bytes are there; a read

@@ -1,5 +1,8 @@
 #include "output/compiled_files.h"
 
+#include <algorithm>
+#include <bit>
+
 #include "output/bytes.h"
 
 namespace scenario {
@@ -52,35 +55,48 @@ std::string encode_scenario(const tabella_voci& voci) {
   return w.take();
 }
 
-namespace {
-
-void encode_tagged(byte_writer& w, const tagged_value& v) {
-  w.i16(static_cast<std::int16_t>(v.kind));
-  switch (v.kind) {
-    case value_kind::empty:
-      break;
-    case value_kind::integer:
-      w.i16(static_cast<std::int16_t>(v.value));
-      break;
-    case value_kind::long_:
-      w.i32(static_cast<std::int32_t>(v.value));
-      break;
-    case value_kind::double_:
-      w.f64(v.value);
-      break;
+void encode_geometry(const tracciato_t& tracciato, const byte_sink& sink) {
+  chunk_writer w(sink, geometry_chunk_size);
+  // The plan is held in the file's own order: all first coordinates, then all second ones.
+  const value_kind* kinds = tracciato.kinds();
+  const double* values = tracciato.values();
+  constexpr std::size_t widest = 10;  // a tag and a Double
+  constexpr std::size_t per_block = geometry_chunk_size / widest;
+  for (std::size_t i = 0; i < tracciato.elements();) {
+    const std::size_t end = std::min(tracciato.elements(), i + per_block);
+    char* p = w.reserve((end - i) * widest);
+    for (; i < end; ++i) {
+      p = store_le(p, static_cast<std::uint16_t>(kinds[i]), 2);
+      switch (kinds[i]) {
+        case value_kind::empty:
+          break;
+        case value_kind::integer:
+          p = store_le(p, static_cast<std::uint16_t>(static_cast<std::int16_t>(values[i])), 2);
+          break;
+        case value_kind::long_:
+          p = store_le(p, static_cast<std::uint32_t>(static_cast<std::int32_t>(values[i])), 4);
+          break;
+        case value_kind::double_:
+          p = store_le(p, std::bit_cast<std::uint64_t>(values[i]), 8);
+          break;
+      }
+    }
+    w.commit(p);
   }
+  w.flush();
 }
 
-}  // namespace
-
 std::string encode_geometry(const tracciato_t& tracciato) {
-  byte_writer w;
-  w.reserve(tracciato.points() * 2 * 10);
-  // Storage order: the first index runs fastest, so all first coordinates come first.
-  for (int coordinate = 0; coordinate < 2; ++coordinate)
-    for (std::size_t m = 0; m < tracciato.points(); ++m)
-      encode_tagged(w, tracciato.get(m, coordinate));
-  return w.take();
+  std::string out;
+  out.reserve(tracciato.points() * 2 * 10);
+  encode_geometry(tracciato, [&out](std::string_view piece) { out.append(piece); });
+  return out;
+}
+
+std::string output_file::bytes() const {
+  std::string out;
+  produce([&out](std::string_view piece) { out.append(piece); });
+  return out;
 }
 
 std::optional<std::string> name_fault(std::string_view role, std::string_view name) {
@@ -107,11 +123,12 @@ std::vector<output_file> compiled_files(const compilation& c) {
   check_names(c.nome_percorso, c.nome_treno);
   std::vector<output_file> files;
   if (c.genera_linea != 0)
-    files.push_back({geometry_file_name(c.nome_percorso), encode_geometry(c.tracciato)});
-  files.push_back(
-      {scenario_file_name(c.nome_percorso, c.nome_treno), encode_scenario(c.voci_generali)});
-  files.push_back(
-      {route_cell_file_name(c.nome_percorso, c.nome_treno), encode_route_cells(c.percorso)});
+    files.push_back({geometry_file_name(c.nome_percorso),
+                     [&c](const byte_sink& sink) { encode_geometry(c.tracciato, sink); }});
+  files.push_back({scenario_file_name(c.nome_percorso, c.nome_treno),
+                   [&c](const byte_sink& sink) { sink(encode_scenario(c.voci_generali)); }});
+  files.push_back({route_cell_file_name(c.nome_percorso, c.nome_treno),
+                   [&c](const byte_sink& sink) { sink(encode_route_cells(c.percorso)); }});
   return files;
 }
 

@@ -1,6 +1,7 @@
 // The three compiled files the simulator loads: their names and their bytes.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "model/model.h"
+#include "output/bytes.h"
 #include "output/file_names.h"
 
 namespace scenario {
@@ -26,6 +28,9 @@ class name_error : public std::invalid_argument {
 std::string encode_route_cells(const std::vector<cella>& percorso);
 // Throws name_error for a name longer than longest_name.
 std::string encode_scenario(const tabella_voci& voci);
+// The line geometry file in pieces of about geometry_chunk_size bytes, or whole.
+inline constexpr std::size_t geometry_chunk_size = 256 * 1024;
+void encode_geometry(const tracciato_t& tracciato, const byte_sink& sink);
 std::string encode_geometry(const tracciato_t& tracciato);
 
 // Why `name` cannot be the route or train name (`role` is "route" or "train"), or nullopt when it
@@ -36,13 +41,18 @@ std::optional<std::string> name_fault(std::string_view role, std::string_view na
 // Throws name_error with the first fault of the two names.
 void check_names(std::string_view route, std::string_view train);
 
+// A compiled file to write: `produce` hands its bytes, in order, to a sink. The line geometry file
+// is produced in pieces straight from the track plan, so its megabytes are never held at once.
 struct output_file {
   std::string name;
-  std::string bytes;
+  std::function<void(const byte_sink&)> produce;
+
+  std::string bytes() const;  // all of it in one string
 };
 
 // The compiled files of a compilation in their write order: line geometry (when the plan is built),
-// scenario, route cells. Throws name_error when the route or train name cannot be used.
+// scenario, route cells. They read `c` when produced, so `c` must outlive them. Throws name_error
+// when the route or train name cannot be used.
 std::vector<output_file> compiled_files(const compilation& c);
 
 }  // namespace scenario

@@ -57,7 +57,7 @@ class line_reader {
   }
 
   bool general_entry(const key_field& key, source_point key_at);
-  void size_arrays(long_t length);
+  void size_arrays();
   next_step entry(const key_field& key, source_point key_at);
 
   // The cell of position p (and the 100 metres after it) lies past the route's last cell.
@@ -73,6 +73,7 @@ class line_reader {
 
   compilation& c_;
   field_reader& f_;
+  std::optional<long_t> length_;  // the last route length read, until the arrays are sized
   bool sized_ = false;
   std::int64_t cursore_pendenza_ = 0;
   long_t pendenza_corrente_ = 0;
@@ -90,13 +91,24 @@ line_reading line_reader::run() {
            {f_.line(), 0});
     return {};
   }
-  // Up to ten separator fields stand before a general key.
-  while (std::optional<std::string> text = next_key(f_, 10, separator_end::not_tested)) {
-    c_.riga_corrente = *text;
-    const key_field key(*text);
-    if (!general_entry(key, f_.where())) return {};
-    if (is_section_header(key.text())) break;
+  // Up to ten separator fields stand before a general key. The arrays are sized once, from the
+  // last length, when the section ends whichever way: nothing reads them before then, and a file
+  // with thousands of lengths then costs one allocation instead of one per length.
+  try {
+    while (std::optional<std::string> text = next_key(f_, 10, separator_end::not_tested)) {
+      c_.riga_corrente = *text;
+      const key_field key(*text);
+      if (!general_entry(key, f_.where())) {
+        size_arrays();
+        return {};
+      }
+      if (is_section_header(key.text())) break;
+    }
+  } catch (...) {
+    size_arrays();
+    throw;
   }
+  size_arrays();
   if (!sized_) {
     refuse({104,
             {},
@@ -147,7 +159,7 @@ bool line_reader::general_entry(const key_field& key, source_point key_at) {
              at);
       return false;
     }
-    size_arrays(length);
+    length_ = length;
   }
   // Exact case from here on (see key_field).
   if (key.has_exact("tre") && key.has_exact("progressiva")) read_progressive(voce::progressiva_tre);
@@ -203,9 +215,11 @@ bool line_reader::general_entry(const key_field& key, source_point key_at) {
   return true;
 }
 
-// Fresh arrays: a second length loses whatever the first one's arrays held.
-void line_reader::size_arrays(long_t length) {
-  const std::int64_t n = std::int64_t{length} + coda_percorso;
+// Fresh arrays for the last length read, if any.
+void line_reader::size_arrays() {
+  if (!length_) return;
+  const std::int64_t n = std::int64_t{*length_} + coda_percorso;
+  length_.reset();
   const auto last_cell = static_cast<std::size_t>(nearest(double(n) / 50.0));
   c_.percorso = std::vector<cella>(last_cell + 1);
   if (c_.genera_linea != 0) c_.tracciato.resize(static_cast<std::size_t>(n));

@@ -7,6 +7,7 @@
 
 #include "model/text.h"
 #include "reader/entry_scan.h"
+#include "tool/suggest.h"
 
 namespace scenario {
 
@@ -168,21 +169,6 @@ void encoding_checks(source_file file, std::string_view bytes, std::vector<diagn
 
 }  // namespace
 
-std::size_t edit_distance(std::string_view a, std::string_view b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1] ? 1u : 0u)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
-
 std::string nearest_key(source_file file, std::string_view key, bool general_section) {
   const std::string wanted = trimmed_lower(key);
   std::vector<std::string_view> keys;
@@ -193,18 +179,8 @@ std::string nearest_key(source_file file, std::string_view key, bool general_sec
   } else {
     keys.assign(std::begin(line_entry_keys), std::end(line_entry_keys));
   }
-  std::string best;
-  std::size_t best_distance = SIZE_MAX;
-  for (std::string_view k : keys) {
-    const std::size_t d = edit_distance(wanted, k);
-    if (d < best_distance) {
-      best_distance = d;
-      best = std::string(k);
-    }
-  }
-  // A third of the key's letters may be wrong, and at least two.
-  const std::size_t allowed = std::max<std::size_t>(2, best.size() / 3);
-  return best_distance <= allowed ? best : std::string();
+  const std::vector<std::string> names(keys.begin(), keys.end());
+  return closest_name(wanted, names).value_or(std::string());
 }
 
 std::vector<diagnostic> author_warnings(const compilation& c, std::string_view line_bytes,

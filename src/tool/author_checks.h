@@ -22,9 +22,6 @@ inline constexpr std::int32_t looks_like_utf8 = 206;
 inline constexpr std::int32_t not_windows_1252 = 207;
 }  // namespace author_code
 
-// Edit distance (insertions, deletions, substitutions) between two texts.
-std::size_t edit_distance(std::string_view a, std::string_view b);
-
 // The known key nearest to `key` for `file`, empty when none is near enough to be a likely typo.
 std::string nearest_key(source_file file, std::string_view key, bool general_section);
 

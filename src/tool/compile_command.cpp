@@ -169,9 +169,10 @@ int run(const compile_options& options, const check_options* check, std::ostream
   }
 
   try {
+    make_directories(options.output_dir);
     for (const output_file& f : compiled_files(c)) {
       const std::string path = join_path(options.output_dir, f.name);
-      replace_file(path, f.bytes);
+      replace_file(path, f.produce);
       r.files.push_back(json_text(path));
     }
   } catch (const file_error& e) {

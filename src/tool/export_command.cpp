@@ -1,7 +1,6 @@
 #include "tool/export_command.h"
 
 #include <filesystem>
-#include <system_error>
 
 #include "content/documents.h"
 #include "driver/files.h"
@@ -12,11 +11,10 @@ namespace scenario {
 int run_export(const export_options& options, std::ostream& out, std::ostream& err) {
   const std::vector<text_document> documents = built_in_documents(built_in_route, built_in_train);
 
-  std::error_code ec;
-  std::filesystem::create_directories(options.output_dir, ec);
-  if (ec) {
-    err << "scenario: error: cannot create the directory \"" << options.output_dir
-        << "\": " << ec.message() << '\n';
+  try {
+    make_directories(options.output_dir);
+  } catch (const file_error& e) {
+    err << "scenario: error: " << e.what() << '\n';
     return as_int(exit_status::usage_or_file_error);
   }
   if (!options.force) {

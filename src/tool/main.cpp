@@ -3,7 +3,9 @@
 
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <optional>
 
+#include "tool/command_line.h"
 #include "tool/compile_command.h"
 #include "tool/dump_command.h"
 #include "tool/explain_command.h"
@@ -11,8 +13,8 @@
 #include "tool/plot_command.h"
 
 int main(int argc, char** argv) {
-  CLI::App app{"Compiles train-driving scenarios from their line description and train files."};
-  app.require_subcommand(1);
+  CLI::App app{"Compiles train-driving scenarios from their line description and train files.",
+               "scenario"};
 
   scenario::compile_options compile;
   CLI::App* cmd = app.add_subcommand("compile", "Compile a line description and a train scenario");
@@ -27,18 +29,25 @@ int main(int argc, char** argv) {
                 "do not build or write the line geometry file");
   cmd->add_flag("--force", compile.force, "write the compiled files even after a reader fault");
   cmd->add_flag("--json", compile.json, "print one JSON document on stdout");
+  cmd->footer(scenario::example_footer(
+      "scenario compile mine/Roma_Pisa_linea.txt \"mine/Roma_Pisa_EXPR 368-.txt\" -o out"));
   // The diagnostic options, shared with check.
   auto add_diagnostic_options = [](CLI::App* sub, scenario::compile_options& o) {
     sub->add_flag("--no-source", o.no_source, "leave the source line and caret out of diagnostics");
-    sub->add_option("--color", o.color, "colour diagnostics: auto (on a terminal), always, never")
-        ->transform(CLI::CheckedTransformer(
-            std::map<std::string, scenario::color_mode>{{"auto", scenario::color_mode::automatic},
-                                                        {"always", scenario::color_mode::always},
-                                                        {"never", scenario::color_mode::never}}));
+    sub->add_option_function<std::string>(
+           "--color",
+           [&o](const std::string& when) {
+             o.color = when == "always"  ? scenario::color_mode::always
+                       : when == "never" ? scenario::color_mode::never
+                                         : scenario::color_mode::automatic;
+           },
+           "colour diagnostics: auto (terminal only), always, never")
+        ->type_name("WHEN")
+        ->check(CLI::IsMember({"auto", "always", "never"}).description(""));
     sub->add_option("--input-encoding", o.input_encoding,
-                    "encoding of the data files: windows-1252 (as the simulator reads them) or "
-                    "utf-8 (converted to windows-1252 first)")
-        ->check(CLI::IsMember({"windows-1252", "utf-8"}));
+                    "windows-1252 (default) or utf-8, converted first")
+        ->type_name("ENC")
+        ->check(CLI::IsMember({"windows-1252", "utf-8"}).description(""));
   };
   add_diagnostic_options(cmd, compile);
 
@@ -54,18 +63,22 @@ int main(int argc, char** argv) {
   check_cmd->add_flag("--json", check.compile.json, "print one JSON document on stdout");
   check_cmd->add_flag("--werror", check.werror, "exit with status 1 when there is a warning");
   add_diagnostic_options(check_cmd, check.compile);
+  check_cmd->footer(scenario::example_footer(
+      "scenario check mine/Roma_Pisa_linea.txt \"mine/Roma_Pisa_EXPR 368-.txt\" --werror"));
 
   std::string explain_code;
   CLI::App* explain_cmd =
       app.add_subcommand("explain", "Explain a code: meaning, common causes and an example");
   explain_cmd->add_option("CODE", explain_code, "a code as diagnostics print it, e.g. 16")
       ->required();
+  explain_cmd->footer(scenario::example_footer("scenario explain 16"));
 
   scenario::export_options export_opts;
   CLI::App* export_cmd = app.add_subcommand(
       "export", "Write the built-in data files and documents, to start a new scenario from them");
   export_cmd->add_option("-o,--output", export_opts.output_dir, "directory for the text files");
   export_cmd->add_flag("--force", export_opts.force, "replace files that already exist");
+  export_cmd->footer(scenario::example_footer("scenario export -o mine"));
 
   scenario::dump_options dump;
   CLI::App* dump_cmd = app.add_subcommand("dump", "Show what a compiled file holds");
@@ -79,6 +92,7 @@ int main(int argc, char** argv) {
   dump_cmd->add_flag("--json", dump.json, "print one JSON document");
   dump_cmd->add_flag("--all", dump.all, "every cell, record or point");
   dump_cmd->add_option("--step", dump.step, "metres between the geometry points listed (1000)");
+  dump_cmd->footer(scenario::example_footer("scenario dump \"out/Roma_Pisa_EXPR 368.dat\""));
 
   scenario::plot_options plot;
   CLI::App* plot_cmd =
@@ -88,11 +102,22 @@ int main(int argc, char** argv) {
   plot_cmd->add_option("-o,--output", plot.output, "the SVG file to write")->required();
   plot_cmd->add_option("--scenario", plot.scenario_path, "scenario file, when not beside");
   plot_cmd->add_option("--geometry", plot.geometry_path, "line geometry file, when not beside");
+  plot_cmd->footer(
+      scenario::example_footer("scenario plot \"out/Roma_Pisa_EXPR 368.dat\" -o out/plot.svg"));
 
+  // The command line as a whole: after every command is registered, so that the listing, the
+  // examples and "did you mean" see them all.
+  scenario::finish_command_line(app, SCENARIO_VERSION);
+  if (std::optional<int> refused = scenario::refuse_unknown_command(app, argc, argv, std::cerr))
+    return *refused;
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? 0 : scenario::as_int(scenario::exit_status::usage_or_file_error);
+  }
+  if (app.get_subcommands().empty()) {
+    std::cerr << app.help();
+    return scenario::as_int(scenario::exit_status::usage_or_file_error);
   }
   const bool terminal = isatty(STDERR_FILENO) != 0;
   compile.terminal = terminal;

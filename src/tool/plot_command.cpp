@@ -64,6 +64,7 @@ int run_plot(const plot_options& o, std::ostream& out, std::ostream& err) {
   }
 
   try {
+    make_directories(std::filesystem::path(o.output).parent_path().string());
     replace_file(o.output, render_plot(in));
   } catch (const file_error& e) {
     return fail(e.what());

@@ -1,9 +1,11 @@
 #include "driver/files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 
 #include "support/temp_dir.h"
 
@@ -46,7 +48,7 @@ TEST(ReplaceFile, ShortAndInterruptedWritesStillWriteEverything) {
   temp_dir dir;
   const std::string bytes = "0123456789abcdefghij";
   stuttering_calls = 0;
-  replace_file(dir.file("out.dat"), bytes, &stuttering_write);
+  replace_file(dir.file("out.dat"), bytes, {.write = &stuttering_write});
   EXPECT_EQ(dir.read("out.dat"), bytes);
 }
 
@@ -54,7 +56,7 @@ TEST(ReplaceFile, FailedWriteKeepsTheOlderFileAndLeavesNoTemporary) {
   temp_dir dir;
   dir.write("out.dat", "old content");
   try {
-    replace_file(dir.file("out.dat"), "new content", &full_disk_write);
+    replace_file(dir.file("out.dat"), "new content", {.write = &full_disk_write});
     FAIL() << "expected file_error";
   } catch (const file_error& e) {
     EXPECT_EQ(e.path(), dir.file("out.dat"));
@@ -73,6 +75,86 @@ TEST(ReplaceFile, UnwritableDirectoryNamesTheFileAndTheReason) {
     FAIL() << "expected file_error";
   } catch (const file_error& e) {
     EXPECT_EQ(std::string(e.what()), "cannot create \"" + path + "\": Not a directory");
+  }
+}
+
+TEST(MakeDirectories, CreatesTheMissingPartsAndNamesAFileInTheWay) {
+  temp_dir dir;
+  make_directories(dir.file("a/b/c"));
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("a/b/c")));
+  EXPECT_NO_THROW(make_directories(dir.file("a/b")));  // already there
+  EXPECT_NO_THROW(make_directories(""));               // the current directory
+
+  dir.write("plain", "");
+  for (const std::string& path : {dir.file("plain"), dir.file("plain/x/y")}) {
+    try {
+      make_directories(path);
+      FAIL() << "expected file_error for " << path;
+    } catch (const file_error& e) {
+      EXPECT_EQ(std::string(e.what()), "cannot create the directory \"" + path + "\": \"" +
+                                           dir.file("plain") + "\" exists and is not a directory");
+      EXPECT_EQ(e.path(), path);
+    }
+  }
+}
+
+int failing_close(int fd) {
+  ::close(fd);
+  errno = EIO;
+  return -1;
+}
+
+int refusing_unlink(const char*) {
+  errno = EBUSY;
+  return -1;
+}
+
+TEST(ReplaceFile, FailedCloseKeepsTheOlderFileAndLeavesNoTemporary) {
+  temp_dir dir;
+  dir.write("out.dat", "old content");
+  try {
+    replace_file(dir.file("out.dat"), "new content", {.close = &failing_close});
+    FAIL() << "expected file_error";
+  } catch (const file_error& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "cannot write \"" + dir.file("out.dat") + "\": Input/output error");
+  }
+  EXPECT_EQ(dir.read("out.dat"), "old content");
+  EXPECT_EQ(dir.count(), 1u);
+}
+
+TEST(ReplaceFile, TemporaryThatCannotBeRemovedIsNamed) {
+  temp_dir dir;
+  dir.write("out.dat", "old content");
+  try {
+    replace_file(dir.file("out.dat"), "new content",
+                 {.write = &full_disk_write, .unlink = &refusing_unlink});
+    FAIL() << "expected file_error";
+  } catch (const file_error& e) {
+    const std::string what = e.what();
+    EXPECT_NE(
+        what.find("No space left on device; the temporary file \"" + dir.file("out.dat") + ".tmp."),
+        std::string::npos)
+        << what;
+    EXPECT_NE(what.find("\" is left behind: Device or resource busy"), std::string::npos) << what;
+  }
+  EXPECT_EQ(dir.read("out.dat"), "old content");
+  EXPECT_EQ(dir.count(), 2u);  // the older file and the temporary the message names
+}
+
+TEST(ReadWholeFile, AnythingButARegularFileIsRefusedAtOnce) {
+  temp_dir dir;
+  std::filesystem::create_directory(dir.file("folder"));
+  ::mkfifo(dir.file("fifo").c_str(), 0600);  // opening it for reading would wait for a writer
+  const std::pair<const char*, const char*> cases[] = {{"folder", "Is a directory"},
+                                                       {"fifo", "not a regular file"}};
+  for (const auto& [name, reason] : cases) {
+    try {
+      read_whole_file(dir.file(name));
+      ADD_FAILURE() << "expected file_error for " << name;
+    } catch (const file_error& e) {
+      EXPECT_EQ(std::string(e.what()), "cannot read \"" + dir.file(name) + "\": " + reason);
+    }
   }
 }
 

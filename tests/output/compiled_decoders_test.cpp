@@ -12,15 +12,12 @@
 #include "content/documents.h"
 #include "driver/pipeline.h"
 #include "output/compiled_files.h"
+#include "support/bytes.h"
 
 namespace scenario {
 namespace {
 
-std::string bytes_of(std::initializer_list<int> values) {
-  std::string s;
-  for (int v : values) s.push_back(static_cast<char>(v));
-  return s;
-}
+using testing::bytes_of;
 
 void expect_same_plan(const tracciato_t& a, const tracciato_t& b) {
   ASSERT_EQ(a.points(), b.points());

@@ -6,14 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "support/bytes.h"
+
 namespace scenario {
 namespace {
 
-std::string bytes_of(std::initializer_list<int> values) {
-  std::string s;
-  for (int v : values) s.push_back(static_cast<char>(v));
-  return s;
-}
+using testing::bytes_of;
 
 TEST(RouteCellFile, OneCellIsFifteenLittleEndianBytes) {
   cella c;

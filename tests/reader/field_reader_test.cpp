@@ -23,6 +23,11 @@ struct stream_case {
   std::vector<read_step> reads;
 };
 
+// Test listings name the case rather than dumping its bytes.
+void PrintTo(const stream_case& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class FieldStream : public ::testing::TestWithParam<stream_case> {};
 
 TEST_P(FieldStream, YieldsFieldsThenEnds) {
@@ -80,6 +85,10 @@ struct number_case {
   long expected;  // ignored when it fails
   bool fails;
 };
+
+void PrintTo(const number_case& c, std::ostream* os) {
+  *os << '"' << c.field << '"';
+}
 
 class LongField : public ::testing::TestWithParam<number_case> {};
 

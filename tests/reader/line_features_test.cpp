@@ -43,6 +43,11 @@ struct progressive_case {
   std::array<prog, 3> expected;  // records 81, 82, 83 after ordering
 };
 
+// Test listings name the case rather than dumping its bytes.
+void PrintTo(const progressive_case& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class ProgressiveOrder : public ::testing::TestWithParam<progressive_case> {};
 
 TEST_P(ProgressiveOrder, MovesRecordsWhole) {

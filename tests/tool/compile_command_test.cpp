@@ -113,6 +113,20 @@ TEST(ToolCompile, ForceWritesTheModelAfterAReaderFault) {
   EXPECT_EQ(dir.count(), 3u);
 }
 
+TEST(ToolCompile, ForceHasNothingToWriteWhenTheCellsWereNeverSized) {
+  temp_dir dir;
+  dir.write("Short_linea.txt", "[generale]\r\nsfondo uno,    1\r\n[curve]\r\n[fine]\r\n");
+  compile_options o = options_into(dir, dir.file("Short_linea.txt"));
+  o.train = "Treno 1";
+  o.force = true;
+  const run_result r = run(o);
+  EXPECT_EQ(r.status, as_int(exit_status::fault));
+  EXPECT_NE(r.err.find("nothing to write: the reading stopped before the route cells were sized"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(dir.count(), 1u);  // only the input
+}
+
 TEST(ToolCompile, JsonIsTheOnlyThingOnStdout) {
   temp_dir dir;
   compile_options o = options_into(dir, data_dir + "Clash_linea.txt");
@@ -161,6 +175,14 @@ TEST(ToolCompile, UsageAndFileErrors) {
   EXPECT_EQ(r.status, as_int(exit_status::usage_or_file_error));
   EXPECT_NE(r.err.find("--route"), std::string::npos) << r.err;
 
+  // The train file does not start with the route's name, so the train name cannot be told.
+  r = run(options_into(dir, mini_line, data_dir + "Clash_linea.txt"));
+  EXPECT_EQ(r.status, as_int(exit_status::usage_or_file_error));
+  EXPECT_NE(r.err.find("cannot tell the train name from \"" + data_dir +
+                       "Clash_linea.txt\" (expected Mini_<train>-.txt): give --train"),
+            std::string::npos)
+      << r.err;
+
   compile_options too_long = options_into(dir);
   too_long.train = std::string(32768, 't');
   r = run(too_long);
@@ -168,11 +190,14 @@ TEST(ToolCompile, UsageAndFileErrors) {
   EXPECT_NE(r.err.find("32768 bytes long"), std::string::npos) << r.err.substr(0, 200);
   EXPECT_EQ(dir.count(), 0u);
 
+  dir.write("plain", "a file");
   compile_options o = options_into(dir);
-  o.output_dir = dir.file("missing-dir");
+  o.output_dir = dir.file("plain") + "/out";
   r = run(o);
   EXPECT_EQ(r.status, as_int(exit_status::usage_or_file_error));
-  EXPECT_NE(r.err.find("missing-dir"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("\"" + dir.file("plain") + "\" exists and is not a directory"),
+            std::string::npos)
+      << r.err;
 }
 
 TEST(ToolCompile, NamesThatWouldLeaveTheOutputFolderAreRefused) {

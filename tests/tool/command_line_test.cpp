@@ -1,0 +1,257 @@
+// The tool's command line as a whole, run as the built program: the listing of the commands, the
+// version, unknown commands, output folders created on demand, and the manual page and shell
+// completion kept in step with the registered commands and options.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+#include "tool/suggest.h"
+
+namespace scenario {
+namespace {
+
+using testing::program_output;
+using testing::run_program;
+using testing::temp_dir;
+
+const std::string tool = std::string(TEST_BIN_DIR) + "/scenario";
+const std::string data_dir = std::string(TEST_DATA_DIR) + "/tool/";
+const std::string mini_line = data_dir + "Mini_linea.txt";
+const std::string mini_train = data_dir + "Mini_Treno 1-.txt";
+
+bool contains(const std::string& s, const std::string& part) {
+  return s.find(part) != std::string::npos;
+}
+
+std::string file_text(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The lines of one section ("Subcommands:", "Options:", ...) of a help text, up to a blank line.
+std::vector<std::string> help_section(const std::string& help, const std::string& title) {
+  std::istringstream in(help);
+  std::vector<std::string> lines;
+  bool inside = false;
+  for (std::string line; std::getline(in, line);) {
+    if (line == title) {
+      inside = true;
+    } else if (inside) {
+      if (line.empty()) break;
+      lines.push_back(line);
+    }
+  }
+  return lines;
+}
+
+std::string first_word(const std::string& line) {
+  std::istringstream in(line);
+  std::string word;
+  in >> word;
+  return word;
+}
+
+// The commands as the tool lists them.
+std::vector<std::string> listed_commands() {
+  std::vector<std::string> names;
+  for (const std::string& line : help_section(run_program(tool, {"--help"}).out, "Subcommands:"))
+    names.push_back(first_word(line));
+  return names;
+}
+
+// The option names of one command as its help lists them ("-o,--output TEXT" gives two).
+std::vector<std::string> listed_options(const std::string& command) {
+  std::vector<std::string> names;
+  for (const std::string& line :
+       help_section(run_program(tool, {command, "--help"}).out, "Options:")) {
+    std::istringstream spelled(first_word(line));
+    for (std::string name; std::getline(spelled, name, ',');) names.push_back(name);
+  }
+  return names;
+}
+
+TEST(ToolCommandLine, HelpListsEveryCommandWithAnExample) {
+  const program_output help = run_program(tool, {"--help"});
+  EXPECT_EQ(help.status, 0);
+  const std::vector<std::string> commands = listed_commands();
+  for (const char* expected : {"compile", "export", "dump", "plot"})
+    EXPECT_NE(std::find(commands.begin(), commands.end(), expected), commands.end()) << expected;
+  const std::vector<std::string> examples = help_section(help.out, "Examples:");
+  for (const std::string& command : commands) {
+    // One description line each, and one example each in the listing and in its own help.
+    EXPECT_EQ(std::count_if(examples.begin(), examples.end(),
+                            [&](const std::string& line) {
+                              return line.rfind("  scenario " + command + " ", 0) == 0;
+                            }),
+              1)
+        << command << " in\n"
+        << help.out;
+    const program_output own = run_program(tool, {command, "--help"});
+    EXPECT_EQ(own.status, 0) << command;
+    const std::vector<std::string> example = help_section(own.out, "Example:");
+    ASSERT_EQ(example.size(), 1u) << own.out;
+    EXPECT_EQ(example[0].rfind("  scenario " + command + " ", 0), 0u) << example[0];
+  }
+}
+
+TEST(ToolCommandLine, NoCommandPrintsTheHelpAsAUsageError) {
+  const program_output bare = run_program(tool, {});
+  EXPECT_EQ(bare.status, 2);
+  EXPECT_EQ(bare.out, "");
+  EXPECT_EQ(bare.err, run_program(tool, {"--help"}).out);
+}
+
+TEST(ToolCommandLine, VersionComesFromTheProject) {
+  const program_output version = run_program(tool, {"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, std::string("scenario ") + PROJECT_VERSION + "\n");
+  EXPECT_EQ(version.err, "");
+}
+
+TEST(ToolCommandLine, UnknownCommandSuggestsTheNearest) {
+  const struct {
+    std::string word;
+    std::string suggestion;  // empty: none is near enough
+  } cases[] = {
+      {"comple", "compile"}, {"compiel", "compile"}, {"dmup", "dump"},
+      {"Export", "export"},  {"plt", "plot"},        {"xyz", ""},
+      {"compilation", ""},
+  };
+  for (const auto& c : cases) {
+    const program_output r = run_program(tool, {c.word, "x"});
+    EXPECT_EQ(r.status, 2) << c.word;
+    std::string expected = "scenario: error: unknown command '" + c.word + "'";
+    if (!c.suggestion.empty()) expected += " (did you mean '" + c.suggestion + "'?)";
+    EXPECT_EQ(r.err, expected + "\nRun 'scenario --help' for the list of commands.\n");
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+TEST(Suggest, EditDistanceCountsASwapOnce) {
+  EXPECT_EQ(edit_distance("", ""), 0u);
+  EXPECT_EQ(edit_distance("", "abc"), 3u);
+  EXPECT_EQ(edit_distance("pendnza", "pendenza"), 1u);
+  EXPECT_EQ(edit_distance("pendneza", "pendenza"), 1u);  // swap
+  EXPECT_EQ(edit_distance("kitten", "sitting"), 3u);
+  EXPECT_EQ(closest_name("dupm", {"plot", "dump"}), "dump");
+  EXPECT_EQ(closest_name("ab", {"dump", "plot"}), std::nullopt);
+}
+
+TEST(ToolCommandLine, OutputFoldersAreCreatedWithTheirParents) {
+  temp_dir dir;
+  const std::string out = dir.file("a/b/out");
+  const program_output compiled = run_program(tool, {"compile", mini_line, mini_train, "-o", out});
+  ASSERT_EQ(compiled.status, 0) << compiled.err;
+  EXPECT_TRUE(std::filesystem::exists(out + "/Mini_Treno 1.dat"));
+
+  const std::string svg = dir.file("plots/mini/plot.svg");
+  const program_output plotted = run_program(tool, {"plot", out + "/Mini_Treno 1.dat", "-o", svg});
+  EXPECT_EQ(plotted.status, 0) << plotted.err;
+  EXPECT_TRUE(std::filesystem::exists(svg));
+
+  const program_output exported = run_program(tool, {"export", "-o", dir.file("c/d")});
+  EXPECT_EQ(exported.status, 0) << exported.err;
+  EXPECT_TRUE(std::filesystem::exists(dir.file("c/d/Roma_Pisa_linea.txt")));
+}
+
+TEST(ToolCommandLine, AFileWhereAFolderShouldBeIsNamed) {
+  temp_dir dir;
+  const program_output compiled =
+      run_program(tool, {"compile", mini_line, mini_train, "-o", dir.file("ok")});
+  ASSERT_EQ(compiled.status, 0) << compiled.err;
+  dir.write("plain", "not a folder");
+  const std::string under = dir.file("plain") + "/sub";
+  const std::vector<std::string> command_lines[] = {
+      {"compile", mini_line, mini_train, "-o", under},
+      {"export", "-o", under},
+      {"plot", dir.file("ok/Mini_Treno 1.dat"), "-o", under + "/plot.svg"},
+  };
+  for (const std::vector<std::string>& args : command_lines) {
+    const program_output r = run_program(tool, args);
+    EXPECT_EQ(r.status, 2) << args[0];
+    EXPECT_EQ(r.err, "scenario: error: cannot create the directory \"" + under + "\": \"" +
+                         dir.file("plain") + "\" exists and is not a directory\n");
+  }
+  EXPECT_EQ(file_text(dir.file("plain")), "not a folder");
+}
+
+// The manual page is written by hand: each command the tool registers has its section there,
+// naming each of the command's options.
+TEST(ToolCommandLine, ManualPageDescribesEveryCommandAndOption) {
+  std::string page = file_text(MANUAL_PAGE);
+  ASSERT_FALSE(page.empty());
+  for (std::size_t at; (at = page.find("\\-")) != std::string::npos;) page.replace(at, 2, "-");
+  for (const std::string& command : listed_commands()) {
+    const std::size_t start = page.find(".SS \"" + command);
+    ASSERT_NE(start, std::string::npos) << command;
+    const std::string section = page.substr(start, page.find("\n.S", start + 1) - start);
+    for (const std::string& option : listed_options(command)) {
+      if (option == "-h" || option == "--help") continue;  // under OPTIONS, once for all
+      EXPECT_TRUE(contains(section, option)) << command << " " << option;
+    }
+  }
+}
+
+// Calls the completion function as bash would for `words`, the last being the word under the
+// cursor, from inside `dir`; the offers, one per line.
+std::string complete(const temp_dir& dir, const std::vector<std::string>& words) {
+  std::vector<std::string> args{
+      "-c",
+      "cd \"$1\" && source \"$2\" && shift 2 && COMP_WORDS=(\"$@\") && COMP_CWORD=$(($# - 1)) && "
+      "_scenario && printf '%s\\n' \"${COMPREPLY[@]}\"",
+      "bash", dir.path(), COMPLETION_SCRIPT};
+  args.insert(args.end(), words.begin(), words.end());
+  const program_output r = run_program("/bin/bash", args);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  return r.out;
+}
+
+TEST(ToolCompletion, OffersCommandsOptionsValuesAndFiles) {
+  temp_dir dir;
+  dir.write("Roma_Pisa_linea.txt", "");
+  dir.write("Roma_Pisa_EXPR 368-.txt", "");
+  std::filesystem::create_directory(dir.file("out dir"));
+  const struct {
+    std::vector<std::string> words;
+    std::string offers;
+  } cases[] = {
+      {{"scenario", "ex"}, "explain\nexport\n"},
+      {{"scenario", "--v"}, "--version\n"},
+      {{"scenario", "compile", "--no"}, "--no-geometry\n--no-source\n"},
+      {{"scenario", "dump", "x.dat", "--kind", "g"}, "geometry\n"},
+      {{"scenario", "compile", "--color", "=", "a"}, "auto\nalways\n"},
+      {{"scenario", "compile", "--color=n"}, "--color=never\n"},
+      {{"scenario", "check", "a", "b", "--input-encoding", ""}, "utf-8\n"},
+      {{"scenario", "compile", "-o", ""}, "out dir\n"},  // folders only
+      {{"scenario", "compile", "Roma_Pisa_E"}, "Roma_Pisa_EXPR 368-.txt\n"},
+      {{"scenario", "compile", "--route", ""}, "\n"},  // a name: nothing to offer
+  };
+  for (const auto& c : cases) EXPECT_EQ(complete(dir, c.words), c.offers) << c.words.back();
+
+  std::istringstream commands(complete(dir, {"scenario", ""}));
+  std::set<std::string> offered;
+  for (std::string word; std::getline(commands, word);) offered.insert(word);
+  for (const std::string& command : listed_commands()) {
+    EXPECT_TRUE(offered.count(command)) << command;
+    std::istringstream options(complete(dir, {"scenario", command, "-"}));
+    std::set<std::string> option_offers;
+    for (std::string word; std::getline(options, word);) option_offers.insert(word);
+    for (const std::string& option : listed_options(command))
+      EXPECT_TRUE(option_offers.count(option) || option_offers.count(option + "=") ||
+                  option == "-h")
+          << command << " " << option;
+  }
+}
+
+}  // namespace
+}  // namespace scenario
