@@ -100,6 +100,11 @@ TEST(ToolCompile, ReaderFaultNamesFileLineAndPositionAndWritesNothing) {
                        "hint: `scenario explain 6` tells what this code means, its common causes "
                        "and a corrected example\n");
   EXPECT_EQ(dir.count(), 0u);
+
+  o.no_source = true;
+  const std::string without = run(o).err;
+  EXPECT_EQ(without.find(" | "), std::string::npos) << without;
+  EXPECT_EQ(without.find(line + ":5:23: error: text board at 450 m"), 0u) << without;
 }
 
 TEST(ToolCompile, ForceWritesTheModelAfterAReaderFault) {
@@ -143,6 +148,7 @@ TEST(ToolCompile, JsonIsTheOnlyThingOnStdout) {
   EXPECT_EQ(d["severity"], "error");
   EXPECT_EQ(d["file"], data_dir + "Clash_linea.txt");
   EXPECT_EQ(d["line"], 5);
+  EXPECT_EQ(d["column"], 23);
   EXPECT_EQ(doc["files"], nlohmann::json::array());
   EXPECT_NE(r.err.find("[code 6]"), std::string::npos);  // people still get the text
 
