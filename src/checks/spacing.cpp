@@ -23,8 +23,14 @@ void record_spacing_fault(compilation& c, long_t code, long_t cell, const std::s
   record_fault(c, {code, cell * 50, message}, source_file::none, 0, severity::warning);
 }
 
-std::string metres(long_t cell) {
-  return std::to_string(std::int64_t{cell} * 50) + " m";
+std::string metres(long_t cells) {
+  return std::to_string(std::int64_t{cells} * 50) + " m";
+}
+
+// "cell 8 (400 m)": a cell by its number and where it starts, since the entry that put an object
+// there may have named a point up to 75 m before.
+std::string in_cell(long_t cell) {
+  return "cell " + std::to_string(cell) + " (" + metres(cell) + ")";
 }
 
 class spacing_pass {
@@ -72,9 +78,9 @@ class spacing_pass {
       const long_t d = i - c_.indice_k;
       if (d < 3) break;
       if (cell(d).tipo != tipo_cella::segnale) continue;
-      const std::string step = "the spacing pass: a code cut marker in front of the signal at " +
-                               metres(d) + ", within 1000 m before the warning board at " +
-                               metres(i);
+      const std::string step = "the spacing pass: a code cut marker in front of the signal in " +
+                               in_cell(d) + ", within 1000 m before the warning board in " +
+                               in_cell(i);
       if (is_free(cell(d - 1))) {
         place_marker(d - 1, step);
       } else if (is_free(cell(d - 2))) {
@@ -86,8 +92,8 @@ class spacing_pass {
       } else {
         record_spacing_fault(
             c_, 11, d,
-            "the signal at " + metres(d) + " stands within 1000 m before the warning board at " +
-                metres(i) + ", and the two cells in front of it hold " +
+            "the signal in " + in_cell(d) + " stands within 1000 m before the warning board in " +
+                in_cell(i) + ", and the two cells in front of it hold " +
                 object_name(cell(d - 1).tipo) + " and " + object_name(cell(d - 2).tipo) +
                 ", neither free nor a code cut point; free one of them for a code cut marker");
       }
@@ -112,14 +118,14 @@ class spacing_pass {
       for (long_t back = w.nearest; back <= w.nearest + 2 && !placed; ++back) {
         if (is_free(cell(i - back))) {
           place_marker(i - back, "the spacing pass: a code cut marker " + metres(back) +
-                                     " before the restriction start at " + metres(i));
+                                     " before the restriction start in " + in_cell(i));
           placed = true;
         }
       }
       if (!placed) {
         record_spacing_fault(c_, 12, i,
                              "no free cell " + metres(w.nearest) + " to " + metres(w.nearest + 2) +
-                                 " before the restriction start at " + metres(i) +
+                                 " before the restriction start in " + in_cell(i) +
                                  " for its code cut marker; free one of cells " +
                                  std::to_string(i - w.nearest - 2) + " to " +
                                  std::to_string(i - w.nearest));
@@ -139,8 +145,8 @@ class spacing_pass {
       if (c_.contatore_n == passo_marcatori) {
         const std::string step =
             "the spacing pass: a code cut marker every 400 m inside the "
-            "slow restriction starting at " +
-            metres(i);
+            "slow restriction starting in " +
+            in_cell(i);
         if (is_free(cell(k))) {
           place_marker(k, step);
           c_.contatore_n = 0;
@@ -153,8 +159,8 @@ class spacing_pass {
         } else {
           // The counter stays past 8: no further marker inside this restriction.
           record_spacing_fault(c_, 13, k,
-                               "the code cut marker due at " + metres(k) +
-                                   " inside the slow restriction starting at " + metres(i) +
+                               "the code cut marker due in " + in_cell(k) +
+                                   " inside the slow restriction starting in " + in_cell(i) +
                                    " found cells " + std::to_string(k - 1) + " to " +
                                    std::to_string(k + 1) +
                                    " taken; free one of them, or no further marker is placed "
@@ -187,16 +193,16 @@ class spacing_pass {
     const long_t p = c_.contatore_n;
     const std::string step =
         "the spacing pass: a code cut marker in front of the first signal "
-        "after the restriction end at " +
-        metres(end);
+        "after the restriction end in " +
+        in_cell(end);
     if (is_free(cell(p))) {
       place_marker(p, step);
     } else if (is_free(cell(p - 1))) {
       place_marker(p - 1, step);
     } else {
       record_spacing_fault(c_, 13, end,
-                           "the first signal after the restriction end at " + metres(end) +
-                               " stands at " + metres(p + 1) +
+                           "the first signal after the restriction end in " + in_cell(end) +
+                               " stands in " + in_cell(p + 1) +
                                ", and the two cells in front of it are taken; free one of "
                                "cells " +
                                std::to_string(p - 1) + " and " + std::to_string(p) +
