@@ -17,7 +17,11 @@ using byte_sink = std::function<void(std::string_view)>;
 
 // The n low bytes of v, least significant first, at p; returns the position after them.
 inline char* store_le(char* p, std::uint64_t v, int n) {
-  for (int i = 0; i < n; ++i) p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &v, static_cast<std::size_t>(n));  // the low bytes come first already
+  } else {
+    for (int i = 0; i < n; ++i) p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+  }
   return p + n;
 }
 
