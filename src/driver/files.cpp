@@ -27,12 +27,14 @@ std::optional<std::string> read_whole_file(const std::string& path) {
     throw file_error(path, "open", errno);
   }
   struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (::fstat(fd, &st) != 0) {
     const int err = errno;
-    const bool stat_failed = err != 0 && !S_ISDIR(st.st_mode) && !S_ISFIFO(st.st_mode);
+    ::close(fd);
+    throw file_error(path, "read", err);
+  }
+  if (!S_ISREG(st.st_mode)) {
     ::close(fd);
     if (S_ISDIR(st.st_mode)) throw file_error(path, "read", EISDIR);
-    if (stat_failed) throw file_error(path, "read", err);
     throw file_error(path, "read", "not a regular file");
   }
   std::string out;
