@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (outcome.cells_sized && outcome.guard_code == 0) {
     std::size_t total = 0;
     for (const scenario::output_file& f : scenario::compiled_files(c))
-      f.produce([&total](std::string_view piece) { total += piece.size(); });
+      f.produce([&total](std::uint64_t, std::string_view piece) { total += piece.size(); });
     if (total == 0) __builtin_trap();  // a compiled scenario always has bytes
   }
   return 0;

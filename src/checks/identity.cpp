@@ -83,12 +83,12 @@ diagnostic guard_diagnostic(const compilation& c, long_t code) {
                                          : "second value " + std::to_string(first.valore2);
   d.message = cell_words(1) + ", where the scenario's stamp lives, already holds " +
               object_name(first.tipo) + " with " + value;
-  const auto it = c.origini_celle.find(1);
-  if (it == c.origini_celle.end()) {
+  const cell_origin* found = origin_of(c, 1);
+  if (!found) {
     d.message += "; nothing may stand in cell 1";
     return d;
   }
-  const cell_origin& o = it->second;
+  const cell_origin& o = *found;
   if (!o.step.empty()) {
     d.message += ", placed by " + o.step +
                  "; move the objects around it so that the marker goes to a later cell";

@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -32,15 +33,18 @@ std::optional<std::string> read_whole_file(const std::string& path);
 // The system calls that replacing a file makes; tests inject short writes, interruptions and
 // failures.
 struct file_calls {
-  ssize_t (*write)(int fd, const void* data, std::size_t size) = nullptr;  // null: the system's
+  ssize_t (*pwrite)(int fd, const void* data, std::size_t size,
+                    off_t offset) = nullptr;  // null: the system's
   int (*close)(int fd) = nullptr;
   int (*unlink)(const char* path) = nullptr;
 };
 
-// Replaces the file with what `produce` hands its sink, piece by piece: written to a temporary
-// file in the same directory, then renamed over the name. On failure the temporary is removed and
-// an earlier file stays as it was; the message says so if the temporary could not be removed.
-void replace_file(const std::string& path, const std::function<void(const byte_sink&)>& produce,
+// Replaces the file with the `size` bytes that `produce` hands its sink, piece by piece: written to
+// a temporary file in the same directory, then renamed over the name. On failure the temporary is
+// removed and an earlier file stays as it was; the message says so if the temporary could not be
+// removed.
+void replace_file(const std::string& path, std::uint64_t size,
+                  const std::function<void(const byte_sink&)>& produce,
                   const file_calls& calls = {});
 void replace_file(const std::string& path, std::string_view bytes, const file_calls& calls = {});
 

@@ -44,7 +44,7 @@ int compile_directory(user_interface& ui, const std::string& directory, const st
     return as_int(exit_status::fault);
   }
   for (const output_file& f : compiled_files(c))
-    replace_file(join_path(directory, f.name), f.produce);
+    replace_file(join_path(directory, f.name), f.size, f.produce);
   return as_int(exit_status::ok);
 }
 

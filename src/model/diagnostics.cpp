@@ -1,5 +1,7 @@
 #include "model/diagnostics.h"
 
+#include <algorithm>
+
 #include "model/model.h"
 
 namespace scenario {
@@ -114,14 +116,28 @@ void record_fault(compilation& c, const fault& f, source_file file, int line, se
   record_fault(c, f, file, source_point{line, 0}, sev);
 }
 
+void begin_origin(compilation& c, cell_origin origin) {
+  c.origins.push_back(std::move(origin));
+  c.current_origin = static_cast<std::int32_t>(c.origins.size() - 1);
+}
+
 void note_placement(compilation& c, std::int64_t cell) {
-  c.origini_celle[cell] = c.origine_corrente;
+  if (cell < 0) return;
+  const auto at = static_cast<std::size_t>(cell);
+  if (at >= c.cell_origins.size()) c.cell_origins.resize(std::max(at + 1, c.percorso.size()), -1);
+  c.cell_origins[at] = c.current_origin;
+}
+
+const cell_origin* origin_of(const compilation& c, std::int64_t cell) {
+  if (cell < 0 || static_cast<std::size_t>(cell) >= c.cell_origins.size()) return nullptr;
+  const std::int32_t i = c.cell_origins[static_cast<std::size_t>(cell)];
+  return i < 0 ? nullptr : &c.origins[static_cast<std::size_t>(i)];
 }
 
 std::string placed_by(const compilation& c, std::int64_t cell) {
-  auto it = c.origini_celle.find(cell);
-  if (it == c.origini_celle.end()) return {};
-  const cell_origin& o = it->second;
+  const cell_origin* found = origin_of(c, cell);
+  if (!found) return {};
+  const cell_origin& o = *found;
   if (!o.step.empty()) return "placed by " + o.step;
   if (o.file == source_file::none) return {};
   return "placed by line " + std::to_string(o.at.line) + " of " + source_file_words(o.file);

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -153,10 +152,11 @@ struct compilation {
   // Every fault recorded, in order; codice_errore / posizione_errore hold the last one.
   std::vector<diagnostic> diagnostics;
 
-  // For diagnostics only: which entry or step placed the object of each occupied cell, and the
-  // origin that the placements now being made are noted with.
-  std::map<std::int64_t, cell_origin> origini_celle;
-  cell_origin origine_corrente;
+  // For diagnostics only: the entries and steps that place objects, in order (the first stands for
+  // none), the one now placing, and for each cell the one that placed its object (-1: none noted).
+  std::vector<cell_origin> origins{cell_origin{}};
+  std::int32_t current_origin = 0;
+  std::vector<std::int32_t> cell_origins;
 
   // For the author checks only: the entries read, and the key fields that matched nothing.
   std::vector<read_entry> entries_read;
@@ -174,8 +174,14 @@ void record_fault(compilation& c, const fault& f, source_file file, int line,
 void record_fault(compilation& c, const fault& f, source_file file, source_point at,
                   severity sev = severity::error);
 
-// Notes that the object now in `cell` comes from c.origine_corrente.
+// The entry or step that places the objects from now on.
+void begin_origin(compilation& c, cell_origin origin);
+
+// Notes that the object now in `cell` comes from the current origin.
 void note_placement(compilation& c, std::int64_t cell);
+
+// Who placed the object of `cell`, or nullptr when nothing was noted.
+const cell_origin* origin_of(const compilation& c, std::int64_t cell);
 
 // "placed by line 12 of the train scenario" or "placed by <spacing step>"; empty when unknown.
 std::string placed_by(const compilation& c, std::int64_t cell);

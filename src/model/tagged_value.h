@@ -23,12 +23,13 @@ struct tagged_value {
   friend bool operator==(const tagged_value&, const tagged_value&) = default;
 };
 
-// Track plan: points 0 .. N, two coordinates each. Held as parallel arrays of kinds and values
-// (9 bytes an element) so that the largest route's two million elements stay small; both start as
-// zero bits (empty, 0.0) without being written.
-class tracciato_t {
+// Every element of a two-column plan, as a line geometry file holds them: points 0 .. N, two
+// coordinates each, any tag anywhere. The decoders and tools read files into it. Held as parallel
+// arrays of kinds and values (9 bytes an element) that start as zero bits (empty, 0.0) without
+// being written.
+class track_points {
  public:
-  // Re-creates the plan with points 0 .. last_point, every element empty.
+  // Re-creates the table with points 0 .. last_point, every element empty.
   void resize(std::size_t last_point);
 
   bool empty() const { return kinds_.empty(); }
@@ -48,7 +49,6 @@ class tracciato_t {
     kinds_[i] = v.kind;
     values_[i] = v.value;
   }
-  // Doubles of a computed point, the hot path of the plan.
   double x(std::size_t point) const { return values_[index(point, 0)]; }
   double y(std::size_t point) const { return values_[index(point, 1)]; }
   void set_point(std::size_t point, double x, double y) {
@@ -57,14 +57,67 @@ class tracciato_t {
   }
 
  private:
-  // Storage order is the file's: all first coordinates, then all second coordinates.
   std::size_t index(std::size_t point, int coordinate) const {
     return static_cast<std::size_t>(coordinate) * points() + point;
   }
-  void resize_elements(std::size_t n);
 
   zeroed_array<value_kind> kinds_;  // empty is 0
   zeroed_array<double> values_;
 };
+
+// The track plan as the reader builds it: points 0 .. N, of which 0 and 1 are the Integers (0, 0)
+// and (0, 1) once the plan is started, points 2 .. next_point() - 1 are computed and the rest stay
+// empty. Each computed point repeats the step between the two before it, turned by k on a curve, so
+// the runs of equal k say all there is: the points are generated, in order, when the plan is
+// written or read, and the largest plan never holds its 18 MB in memory.
+class tracciato_t {
+ public:
+  // Points first .. last, straight or turned by k each metre.
+  struct run {
+    std::int64_t first = 0;
+    std::int64_t last = 0;
+    bool turning = false;
+    double k = 0.0;
+  };
+
+  // Re-creates the plan with points 0 .. last_point, every point empty.
+  void resize(std::size_t last_point);
+  bool empty() const { return points_ == 0; }
+  std::size_t points() const { return points_; }  // N + 1
+  long last_index() const { return static_cast<long>(points_) - 1; }
+
+  // Points 0 and 1 become (0, 0) and (0, 1); the next point to compute is 2.
+  void start();
+  bool started() const { return started_; }
+  // The first point not yet computed.
+  std::int64_t next_point() const { return runs_.empty() ? 2 : runs_.back().last + 1; }
+  // Computes points next_point() .. last (within the plan; nothing when last is before them).
+  void extend(std::int64_t last, bool turning, double k);
+  const std::vector<run>& runs() const { return runs_; }
+
+ private:
+  std::size_t points_ = 0;
+  bool started_ = false;
+  std::vector<run> runs_;
+};
+
+// Generates the computed points of a plan in order, from point 2 on, a block at a time. The order
+// of operations is fixed: the points come out the same to the bit on every build and every pass.
+class computed_points {
+ public:
+  explicit computed_points(const tracciato_t& plan);
+  // Puts the next points, at most n, in xs and ys; returns how many (0 once all are given).
+  std::size_t next(double* xs, double* ys, std::size_t n);
+
+ private:
+  const std::vector<tracciato_t::run>& runs_;
+  std::size_t run_ = 0;
+  std::int64_t m_ = 0;  // next point of runs_[run_]
+  // The two previous points, starting from points 0 and 1.
+  double x0_ = 0.0, y0_ = 0.0, x1_ = 0.0, y1_ = 0.0;
+};
+
+// Every element of the plan, computed.
+track_points all_points(const tracciato_t& plan);
 
 }  // namespace scenario

@@ -12,8 +12,9 @@
 
 namespace scenario {
 
-// Takes the bytes of a file in order, one piece at a time.
-using byte_sink = std::function<void(std::string_view)>;
+// Takes the bytes of a file one piece at a time, each with its offset from the start of the file.
+// Together the pieces cover the file once; a file produced in two streams interleaves them.
+using byte_sink = std::function<void(std::uint64_t offset, std::string_view piece)>;
 
 // The n low bytes of v, least significant first, at p; returns the position after them.
 inline char* store_le(char* p, std::uint64_t v, int n) {
@@ -47,17 +48,19 @@ class byte_writer {
 };
 
 // Encodes into one reused buffer and hands it to a sink each time it fills, so that a large file
-// never exists in memory whole. flush() hands over what is left.
+// never exists in memory whole; the bytes go on from `start` in the file. flush() hands over what
+// is left.
 class chunk_writer {
  public:
-  chunk_writer(const byte_sink& sink, std::size_t capacity)
-      : sink_(sink), buffer_(capacity, '\0') {}
+  chunk_writer(const byte_sink& sink, std::size_t capacity, std::uint64_t start = 0)
+      : sink_(sink), buffer_(capacity, '\0'), offset_(start) {}
 
   void i16(std::int16_t v) { put(static_cast<std::uint16_t>(v), 2); }
   void i32(std::int32_t v) { put(static_cast<std::uint32_t>(v), 4); }
   void f64(double v) { put(std::bit_cast<std::uint64_t>(v), 8); }
   void flush() {
-    if (used_ > 0) sink_(std::string_view(buffer_.data(), used_));
+    if (used_ > 0) sink_(offset_, std::string_view(buffer_.data(), used_));
+    offset_ += used_;
     used_ = 0;
   }
   // Room for n bytes written directly, then commit(end) with the position after the last one:
@@ -76,6 +79,7 @@ class chunk_writer {
   }
   const byte_sink& sink_;
   std::string buffer_;
+  std::uint64_t offset_;
   std::size_t used_ = 0;
 };
 

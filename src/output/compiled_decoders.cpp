@@ -146,7 +146,7 @@ bool read_tagged(byte_reader& r, tagged_value& v, decode_error& error, std::size
 
 }  // namespace
 
-decoded<tracciato_t> decode_geometry(std::string_view bytes) {
+decoded<track_points> decode_geometry(std::string_view bytes) {
   // First pass: check every value and count them, so that the plan is sized from a count the
   // bytes bear out (each value takes at least two bytes).
   const std::size_t max_values = 2 * max_geometry_points;
@@ -157,19 +157,20 @@ decoded<tracciato_t> decode_geometry(std::string_view bytes) {
     decode_error error;
     while (!r.at_end()) {
       if (count == max_values)
-        return refuse<tracciato_t>(r.offset(), "the end of the file after at most " +
-                                                   std::to_string(max_geometry_points) + " points");
+        return refuse<track_points>(
+            r.offset(),
+            "the end of the file after at most " + std::to_string(max_geometry_points) + " points");
       if (!read_tagged(r, v, error, count, bytes.size())) return {std::nullopt, error};
       ++count;
     }
   }
-  if (count == 0) return refuse<tracciato_t>(0, "a tagged value (the file is empty)");
+  if (count == 0) return refuse<track_points>(0, "a tagged value (the file is empty)");
   if (count % 2 != 0)
-    return refuse<tracciato_t>(bytes.size(),
-                               "a second coordinate for every point: " + std::to_string(count) +
-                                   " values is an odd number");
+    return refuse<track_points>(bytes.size(),
+                                "a second coordinate for every point: " + std::to_string(count) +
+                                    " values is an odd number");
 
-  tracciato_t plan;
+  track_points plan;
   plan.resize(count / 2 - 1);
   byte_reader r(bytes);
   tagged_value v;

@@ -34,6 +34,6 @@ inline constexpr std::size_t max_geometry_points = 1007001;
 
 decoded<std::vector<cella>> decode_route_cells(std::string_view bytes);
 decoded<tabella_voci> decode_scenario(std::string_view bytes);
-decoded<tracciato_t> decode_geometry(std::string_view bytes);
+decoded<track_points> decode_geometry(std::string_view bytes);
 
 }  // namespace scenario

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstddef>
+#include <cstring>
 
 #include "output/bytes.h"
 
@@ -55,29 +57,55 @@ std::string encode_scenario(const tabella_voci& voci) {
   return w.take();
 }
 
-void encode_geometry(const tracciato_t& tracciato, const byte_sink& sink) {
+namespace {
+
+constexpr std::size_t tagged_double_size = 10;  // a tag and a Double
+constexpr std::size_t tagged_integer_size = 4;
+constexpr std::size_t empty_value_size = 2;  // a tag alone
+
+char* store_double(char* p, double v) {
+  p = store_le(p, static_cast<std::uint16_t>(value_kind::double_), 2);
+  return store_le(p, std::bit_cast<std::uint64_t>(v), 8);
+}
+
+// `count` empty values, a buffer at a time.
+void store_empty(chunk_writer& w, std::size_t count) {
+  constexpr std::size_t per_block = geometry_chunk_size / empty_value_size;
+  while (count > 0) {
+    const std::size_t n = std::min(count, per_block);
+    char* p = w.reserve(n * empty_value_size);
+    std::memset(p, 0, n * empty_value_size);  // the empty tag is 0
+    w.commit(p + n * empty_value_size);
+    count -= n;
+  }
+}
+
+}  // namespace
+
+void encode_geometry(const track_points& points, const byte_sink& sink) {
   chunk_writer w(sink, geometry_chunk_size);
-  // The plan is held in the file's own order: all first coordinates, then all second ones.
-  const value_kind* kinds = tracciato.kinds();
-  const double* values = tracciato.values();
-  constexpr std::size_t widest = 10;  // a tag and a Double
-  constexpr std::size_t per_block = geometry_chunk_size / widest;
-  for (std::size_t i = 0; i < tracciato.elements();) {
-    const std::size_t end = std::min(tracciato.elements(), i + per_block);
-    char* p = w.reserve((end - i) * widest);
+  // The table is held in the file's own order: all first coordinates, then all second ones.
+  const value_kind* kinds = points.kinds();
+  const double* values = points.values();
+  constexpr std::size_t per_block = geometry_chunk_size / tagged_double_size;
+  for (std::size_t i = 0; i < points.elements();) {
+    const std::size_t end = std::min(points.elements(), i + per_block);
+    char* p = w.reserve((end - i) * tagged_double_size);
     for (; i < end; ++i) {
-      p = store_le(p, static_cast<std::uint16_t>(kinds[i]), 2);
       switch (kinds[i]) {
         case value_kind::empty:
+          p = store_le(p, static_cast<std::uint16_t>(kinds[i]), 2);
           break;
         case value_kind::integer:
+          p = store_le(p, static_cast<std::uint16_t>(kinds[i]), 2);
           p = store_le(p, static_cast<std::uint16_t>(static_cast<std::int16_t>(values[i])), 2);
           break;
         case value_kind::long_:
+          p = store_le(p, static_cast<std::uint16_t>(kinds[i]), 2);
           p = store_le(p, static_cast<std::uint32_t>(static_cast<std::int32_t>(values[i])), 4);
           break;
         case value_kind::double_:
-          p = store_le(p, std::bit_cast<std::uint64_t>(values[i]), 8);
+          p = store_double(p, values[i]);
           break;
       }
     }
@@ -86,16 +114,76 @@ void encode_geometry(const tracciato_t& tracciato, const byte_sink& sink) {
   w.flush();
 }
 
-std::string encode_geometry(const tracciato_t& tracciato) {
+void encode_geometry(const tracciato_t& plan, const byte_sink& sink) {
+  // The file holds all first coordinates, then all second ones. The points are generated once and
+  // each coordinate goes to its own half of the file, the second half starting where it must.
+  const std::uint64_t half = geometry_size(plan) / 2;
+  chunk_writer first(sink, geometry_chunk_size, 0);
+  chunk_writer second(sink, geometry_chunk_size, half);
+  if (plan.started()) {
+    for (chunk_writer* w : {&first, &second}) {
+      char* p = w->reserve(2 * tagged_integer_size);
+      p = store_le(p, static_cast<std::uint16_t>(value_kind::integer), 2);
+      p = store_le(p, 0, 2);
+      p = store_le(p, static_cast<std::uint16_t>(value_kind::integer), 2);
+      p = store_le(p, w == &second ? 1 : 0, 2);  // point 1 is (0, 1)
+      w->commit(p);
+    }
+  } else {
+    store_empty(first, std::min<std::size_t>(2, plan.points()));
+    store_empty(second, std::min<std::size_t>(2, plan.points()));
+  }
+
+  computed_points points(plan);
+  constexpr std::size_t block = 2048;
+  double x[block], y[block];
+  while (const std::size_t n = points.next(x, y, block)) {
+    char* p = first.reserve(n * tagged_double_size);
+    char* q = second.reserve(n * tagged_double_size);
+    for (std::size_t i = 0; i < n; ++i) {
+      p = store_double(p, x[i]);
+      q = store_double(q, y[i]);
+    }
+    first.commit(p);
+    second.commit(q);
+  }
+
+  const std::size_t computed = static_cast<std::size_t>(plan.next_point() - 2);
+  const std::size_t empty = plan.points() > 2 ? plan.points() - 2 - computed : 0;
+  store_empty(first, empty);
+  store_empty(second, empty);
+  first.flush();
+  second.flush();
+}
+
+std::size_t geometry_size(const tracciato_t& plan) {
+  if (plan.empty()) return 0;
+  const std::size_t computed = static_cast<std::size_t>(plan.next_point() - 2);
+  const std::size_t first_two = std::min<std::size_t>(2, plan.points());
+  const std::size_t start = plan.started() ? 2 * tagged_integer_size : first_two * empty_value_size;
+  return 2 * (start + computed * tagged_double_size +
+              (plan.points() - first_two - computed) * empty_value_size);
+}
+
+std::string encode_geometry(const tracciato_t& plan) {
+  output_file f{"", geometry_size(plan),
+                [&plan](const byte_sink& sink) { encode_geometry(plan, sink); }};
+  return f.bytes();
+}
+
+std::string encode_geometry(const track_points& points) {
   std::string out;
-  out.reserve(tracciato.points() * 2 * 10);
-  encode_geometry(tracciato, [&out](std::string_view piece) { out.append(piece); });
+  out.reserve(points.elements() * tagged_double_size);
+  encode_geometry(points, [&out](std::uint64_t, std::string_view piece) { out.append(piece); });
   return out;
 }
 
 std::string output_file::bytes() const {
-  std::string out;
-  produce([&out](std::string_view piece) { out.append(piece); });
+  std::string out(size, '\0');
+  produce([&out](std::uint64_t offset, std::string_view piece) {
+    if (offset + piece.size() > out.size()) out.resize(offset + piece.size());
+    out.replace(offset, piece.size(), piece);
+  });
   return out;
 }
 
@@ -123,12 +211,18 @@ std::vector<output_file> compiled_files(const compilation& c) {
   check_names(c.nome_percorso, c.nome_treno);
   std::vector<output_file> files;
   if (c.genera_linea != 0)
-    files.push_back({geometry_file_name(c.nome_percorso),
+    files.push_back({geometry_file_name(c.nome_percorso), geometry_size(c.tracciato),
                      [&c](const byte_sink& sink) { encode_geometry(c.tracciato, sink); }});
-  files.push_back({scenario_file_name(c.nome_percorso, c.nome_treno),
-                   [&c](const byte_sink& sink) { sink(encode_scenario(c.voci_generali)); }});
-  files.push_back({route_cell_file_name(c.nome_percorso, c.nome_treno),
-                   [&c](const byte_sink& sink) { sink(encode_route_cells(c.percorso)); }});
+  // The small files are encoded now, so that nothing they hold can fail once writing has begun.
+  auto whole = [](std::string name, std::string bytes) {
+    const std::uint64_t size = bytes.size();
+    return output_file{std::move(name), size,
+                       [bytes = std::move(bytes)](const byte_sink& sink) { sink(0, bytes); }};
+  };
+  files.push_back(
+      whole(scenario_file_name(c.nome_percorso, c.nome_treno), encode_scenario(c.voci_generali)));
+  files.push_back(
+      whole(route_cell_file_name(c.nome_percorso, c.nome_treno), encode_route_cells(c.percorso)));
   return files;
 }
 

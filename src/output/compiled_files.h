@@ -28,10 +28,15 @@ class name_error : public std::invalid_argument {
 std::string encode_route_cells(const std::vector<cella>& percorso);
 // Throws name_error for a name longer than longest_name.
 std::string encode_scenario(const tabella_voci& voci);
-// The line geometry file in pieces of about geometry_chunk_size bytes, or whole.
+// The line geometry file in pieces of at most geometry_chunk_size bytes, or whole: generated from
+// the plan's runs, or from a table of elements (a decoded file).
 inline constexpr std::size_t geometry_chunk_size = 256 * 1024;
-void encode_geometry(const tracciato_t& tracciato, const byte_sink& sink);
-std::string encode_geometry(const tracciato_t& tracciato);
+void encode_geometry(const tracciato_t& plan, const byte_sink& sink);
+std::string encode_geometry(const tracciato_t& plan);
+void encode_geometry(const track_points& points, const byte_sink& sink);
+std::string encode_geometry(const track_points& points);
+// The size of the line geometry file of the plan, known before it is generated.
+std::size_t geometry_size(const tracciato_t& plan);
 
 // Why `name` cannot be the route or train name (`role` is "route" or "train"), or nullopt when it
 // can: it must fit the scenario file, and the compiled files it names must stay inside their
@@ -41,10 +46,12 @@ std::optional<std::string> name_fault(std::string_view role, std::string_view na
 // Throws name_error with the first fault of the two names.
 void check_names(std::string_view route, std::string_view train);
 
-// A compiled file to write: `produce` hands its bytes, in order, to a sink. The line geometry file
-// is produced in pieces straight from the track plan, so its megabytes are never held at once.
+// A compiled file to write: `produce` hands its `size` bytes to a sink in pieces. The line
+// geometry file is produced in pieces straight from the track plan, so its megabytes are never
+// held at once.
 struct output_file {
   std::string name;
+  std::uint64_t size = 0;
   std::function<void(const byte_sink&)> produce;
 
   std::string bytes() const;  // all of it in one string

@@ -52,7 +52,7 @@ fault outside_route_fault(const compilation& c, std::string_view what, long_t po
 
 void begin_entry(compilation& c, source_file file, std::string_view list, long_t position,
                  source_point at) {
-  c.origine_corrente = {file, at, {}};
+  begin_origin(c, {file, at, {}});
   c.entries_read.push_back({file, std::string(list), position, at});
 }
 

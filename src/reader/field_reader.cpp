@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <optional>
 
 #include "model/numeric.h"
 
@@ -40,6 +41,20 @@ bool is_number(std::string_view s) {
     if (exponent_digits == 0) return false;
   }
   return i == s.size();
+}
+
+// An optional sign and at most 15 digits: a whole number a double holds exactly. nullopt for any
+// other field, which takes the general path.
+std::optional<double> plain_whole_number(std::string_view s) {
+  std::size_t i = s.front() == '+' || s.front() == '-' ? 1 : 0;
+  if (i == s.size() || s.size() - i > 15) return std::nullopt;
+  std::int64_t v = 0;
+  for (std::size_t k = i; k < s.size(); ++k) {
+    if (!is_digit(s[k])) return std::nullopt;
+    v = v * 10 + (s[k] - '0');
+  }
+  const double magnitude = static_cast<double>(v);
+  return s.front() == '-' ? -magnitude : magnitude;
 }
 
 double to_double(std::string_view s) {
@@ -112,7 +127,12 @@ std::string_view field_reader::next_raw_field(bool numeric) {
   auto ends_field = [&](std::size_t p) {
     return text_[p] == ',' || line_end_at(p) != 0 || (numeric && blank_at(p));
   };
-  while (pos_ < text_.size() && !ends_field(pos_)) ++pos_;
+  for (;;) {
+    // Every byte that can end a field is at most ','; the rest are passed over in one sweep.
+    while (pos_ < text_.size() && static_cast<unsigned char>(text_[pos_]) > ',') ++pos_;
+    if (pos_ >= text_.size() || ends_field(pos_)) break;
+    ++pos_;
+  }
   std::size_t end = pos_;
   if (numeric) {
     skip_blanks();
@@ -141,6 +161,8 @@ std::string field_reader::read_text() {
 double field_reader::read_number() {
   std::string_view field = next_raw_field(true);
   if (field.empty()) return 0.0;
+  // Most fields are a few plain digits, exact as they stand: no conversion or rounding needed.
+  if (std::optional<double> whole = plain_whole_number(field)) return *whole;
   if (!is_number(field))
     throw reading_failure("field \"" + std::string(field) + "\" is not a number");
   return nearest(to_double(field));

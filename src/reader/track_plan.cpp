@@ -7,40 +7,17 @@ namespace scenario {
 
 namespace {
 
-// Each step repeats the previous one, turned by k on a curve. The two previous points
-// are carried in locals so the loop reads nothing back from the plan. The order of operations is
-// fixed: the plan must come out the same to the bit on every build.
-// Returns false when the plan passes `limit`.
-template <bool turning>
-bool run(tracciato_t& plan, long_t& metro, std::int64_t until, double k, std::int64_t limit) {
-  std::int64_t m = metro;
+// Computes points metro .. until, turned by k on a curve, and moves metro past them. Stops after
+// point `limit` and returns false if the plan would pass it. The plan keeps the runs; their
+// points are generated when the plan is written.
+bool run(tracciato_t& plan, long_t& metro, std::int64_t until, bool turning, double k,
+         std::int64_t limit) {
+  const std::int64_t m = metro;
   if (m > until) return true;
-  double x0 = plan.x(static_cast<std::size_t>(m - 2)), y0 = plan.y(static_cast<std::size_t>(m - 2));
-  double x1 = plan.x(static_cast<std::size_t>(m - 1)), y1 = plan.y(static_cast<std::size_t>(m - 1));
-  bool within = true;
-  while (m <= until) {
-    const double dx = x1 - x0;
-    const double dy = y1 - y0;
-    double x2, y2;
-    if constexpr (turning) {
-      x2 = x1 + (dx + k * dy);
-      y2 = y1 + (dy - k * dx);
-    } else {
-      x2 = x1 + dx;
-      y2 = y1 + dy;
-    }
-    plan.set_point(static_cast<std::size_t>(m), x2, y2);
-    x0 = x1;
-    y0 = y1;
-    x1 = x2;
-    y1 = y2;
-    ++m;
-    if (m > limit) {
-      within = false;
-      break;
-    }
-  }
-  metro = static_cast<long_t>(m);
+  const bool within = until < limit;
+  const std::int64_t last = within ? until : std::max(m, limit);
+  plan.extend(last, turning, k);
+  metro = static_cast<long_t>(last + 1);
   return within;
 }
 
@@ -61,10 +38,7 @@ std::optional<double> curvatura(std::string_view key) {
 }
 
 long_t start_track_plan(tracciato_t& plan) {
-  plan.set(0, 0, tagged_value::integer(0));
-  plan.set(0, 1, tagged_value::integer(0));
-  plan.set(1, 0, tagged_value::integer(0));
-  plan.set(1, 1, tagged_value::integer(1));
+  plan.start();
   return 2;
 }
 
@@ -74,12 +48,12 @@ bool curve_step(tracciato_t& plan, std::string_view key, long_t start, long_t le
   if (!k) return false;
   const std::int64_t end = std::int64_t{start} + length;
   if (std::max<std::int64_t>(start, end) > plan.last_index()) return false;
-  if (!run<false>(plan, metro, start, 0.0, ultimo_metro_tracciato)) return false;
-  return run<true>(plan, metro, end, *k, ultimo_metro_tracciato);
+  if (!run(plan, metro, start, false, 0.0, ultimo_metro_tracciato)) return false;
+  return run(plan, metro, end, true, *k, ultimo_metro_tracciato);
 }
 
 void track_plan_tail(tracciato_t& plan, long_t& metro) {
-  run<false>(plan, metro, std::int64_t{plan.last_index()} - 2, 0.0, INT64_MAX);
+  run(plan, metro, std::int64_t{plan.last_index()} - 2, false, 0.0, INT64_MAX);
 }
 
 }  // namespace scenario

@@ -172,7 +172,7 @@ int run(const compile_options& options, const check_options* check, std::ostream
     make_directories(options.output_dir);
     for (const output_file& f : compiled_files(c)) {
       const std::string path = join_path(options.output_dir, f.name);
-      replace_file(path, f.produce);
+      replace_file(path, f.size, f.produce);
       r.files.push_back(json_text(path));
     }
   } catch (const file_error& e) {

@@ -297,7 +297,7 @@ std::optional<std::vector<cella>> load_route_cells(const std::string& path, std:
 std::optional<tabella_voci> load_scenario(const std::string& path, std::string& message) {
   return load(path, decode_scenario, message);
 }
-std::optional<tracciato_t> load_geometry(const std::string& path, std::string& message) {
+std::optional<track_points> load_geometry(const std::string& path, std::string& message) {
   return load(path, decode_geometry, message);
 }
 

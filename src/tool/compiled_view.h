@@ -78,6 +78,6 @@ namespace scenario {
 // and, for a damaged file, the byte offset and what was expected there.
 std::optional<std::vector<cella>> load_route_cells(const std::string& path, std::string& message);
 std::optional<tabella_voci> load_scenario(const std::string& path, std::string& message);
-std::optional<tracciato_t> load_geometry(const std::string& path, std::string& message);
+std::optional<track_points> load_geometry(const std::string& path, std::string& message);
 
 }  // namespace scenario

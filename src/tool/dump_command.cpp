@@ -238,11 +238,11 @@ struct geometry_summary {
   long last_with_value = -1;
 };
 
-bool has_point(const tracciato_t& t, std::size_t m) {
+bool has_point(const track_points& t, std::size_t m) {
   return t.get(m, 0).kind != value_kind::empty && t.get(m, 1).kind != value_kind::empty;
 }
 
-geometry_summary summarize(const tracciato_t& t) {
+geometry_summary summarize(const track_points& t) {
   geometry_summary s;
   bool first = true;
   for (std::size_t m = 0; m < t.points(); ++m) {
@@ -270,7 +270,7 @@ geometry_summary summarize(const tracciato_t& t) {
   return s;
 }
 
-std::vector<std::size_t> sample_points(const tracciato_t& t, long step, long last_with_value) {
+std::vector<std::size_t> sample_points(const track_points& t, long step, long last_with_value) {
   std::vector<std::size_t> at;
   for (std::size_t m = 0; m < t.points(); m += static_cast<std::size_t>(step)) at.push_back(m);
   if (last_with_value >= 0 && at.back() != static_cast<std::size_t>(last_with_value))
@@ -291,7 +291,7 @@ std::string coordinate_text(const tagged_value& v) {
 
 int dump_geometry(const dump_options& o, std::ostream& out, std::ostream& err) {
   std::string message;
-  const std::optional<tracciato_t> t = load_geometry(o.path, message);
+  const std::optional<track_points> t = load_geometry(o.path, message);
   if (!t) {
     err << "scenario: error: " << message << '\n';
     return as_int(exit_status::usage_or_file_error);

@@ -34,7 +34,7 @@ int run_plot(const plot_options& o, std::ostream& out, std::ostream& err) {
                        "): station names, times and board texts are not shown.");
   }
 
-  std::optional<tracciato_t> plan;
+  std::optional<track_points> plan;
   const std::optional<std::string> geometry_path =
       o.geometry_path ? o.geometry_path : geometry_beside(o.cell_path, in.voci);
   if (geometry_path) {

@@ -177,7 +177,7 @@ class plot_writer {
   // ---- the plan
 
   double draw_plan(double top) {
-    const tracciato_t& t = *in_.plan;
+    const track_points& t = *in_.plan;
     // Points with both coordinates.
     std::vector<std::size_t> at;
     const std::size_t stride = std::max<std::size_t>(1, t.points() / 4000);

@@ -13,7 +13,7 @@ struct plot_input {
   std::string title;                          // UTF-8
   const std::vector<cella>* cells = nullptr;  // required
   const tabella_voci* voci = nullptr;         // names, station areas and times, when known
-  const tracciato_t* plan = nullptr;          // the plan panel is drawn only with it
+  const track_points* plan = nullptr;         // the plan panel is drawn only with it
   std::vector<std::string> notes;             // UTF-8 lines shown under the title
 };
 

@@ -31,15 +31,15 @@ TEST(ReplaceFile, ReplacesAnOlderLongerFileWhole) {
 
 // Writes at most 3 bytes a call and is interrupted every other call, counting from the last reset.
 int stuttering_calls = 0;
-ssize_t stuttering_write(int fd, const void* data, std::size_t size) {
+ssize_t stuttering_write(int fd, const void* data, std::size_t size, off_t offset) {
   if (++stuttering_calls % 2 == 0) {
     errno = EINTR;
     return -1;
   }
-  return ::write(fd, data, size < 3 ? size : 3);
+  return ::pwrite(fd, data, size < 3 ? size : 3, offset);
 }
 
-ssize_t full_disk_write(int, const void*, std::size_t) {
+ssize_t full_disk_write(int, const void*, std::size_t, off_t) {
   errno = ENOSPC;
   return -1;
 }
@@ -48,15 +48,24 @@ TEST(ReplaceFile, ShortAndInterruptedWritesStillWriteEverything) {
   temp_dir dir;
   const std::string bytes = "0123456789abcdefghij";
   stuttering_calls = 0;
-  replace_file(dir.file("out.dat"), bytes, {.write = &stuttering_write});
+  replace_file(dir.file("out.dat"), bytes, {.pwrite = &stuttering_write});
   EXPECT_EQ(dir.read("out.dat"), bytes);
+}
+
+TEST(ReplaceFile, PiecesLandAtTheirOffsets) {
+  temp_dir dir;
+  replace_file(dir.file("out.dat"), 10, [](const byte_sink& sink) {
+    sink(5, "56789");
+    sink(0, "01234");
+  });
+  EXPECT_EQ(dir.read("out.dat"), "0123456789");
 }
 
 TEST(ReplaceFile, FailedWriteKeepsTheOlderFileAndLeavesNoTemporary) {
   temp_dir dir;
   dir.write("out.dat", "old content");
   try {
-    replace_file(dir.file("out.dat"), "new content", {.write = &full_disk_write});
+    replace_file(dir.file("out.dat"), "new content", {.pwrite = &full_disk_write});
     FAIL() << "expected file_error";
   } catch (const file_error& e) {
     EXPECT_EQ(e.path(), dir.file("out.dat"));
@@ -128,7 +137,7 @@ TEST(ReplaceFile, TemporaryThatCannotBeRemovedIsNamed) {
   dir.write("out.dat", "old content");
   try {
     replace_file(dir.file("out.dat"), "new content",
-                 {.write = &full_disk_write, .unlink = &refusing_unlink});
+                 {.pwrite = &full_disk_write, .unlink = &refusing_unlink});
     FAIL() << "expected file_error";
   } catch (const file_error& e) {
     const std::string what = e.what();

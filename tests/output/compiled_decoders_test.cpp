@@ -19,7 +19,7 @@ namespace {
 
 using testing::bytes_of;
 
-void expect_same_plan(const tracciato_t& a, const tracciato_t& b) {
+void expect_same_plan(const track_points& a, const track_points& b) {
   ASSERT_EQ(a.points(), b.points());
   for (std::size_t m = 0; m < a.points(); ++m)
     for (int k = 0; k < 2; ++k) ASSERT_EQ(a.get(m, k), b.get(m, k)) << "point " << m << "," << k;
@@ -79,9 +79,9 @@ TEST(GeometryDecoder, SplitsTheValuesIntoFirstAndSecondCoordinates) {
       0x05, 0x00, 0,    0,    0,    0,    0,    0,    0,    0x40,  // (1, 1) Double 2
       0x00, 0x00,                                                  // (2, 1) empty
   });
-  const decoded<tracciato_t> d = decode_geometry(bytes);
+  const decoded<track_points> d = decode_geometry(bytes);
   ASSERT_TRUE(d) << d.error.expected;
-  const tracciato_t& t = *d.value;
+  const track_points& t = *d.value;
   ASSERT_EQ(t.points(), 3u);
   EXPECT_EQ(t.get(0, 0), tagged_value::integer(0));
   EXPECT_EQ(t.get(0, 1), tagged_value::integer(-1));
@@ -113,7 +113,7 @@ TEST(Decoders, RoundTripHandMadeModels) {
   ASSERT_TRUE(v);
   EXPECT_EQ(*v.value, voci);
 
-  tracciato_t plan;
+  track_points plan;
   plan.resize(5);
   plan.set(0, 0, tagged_value::integer(0));
   plan.set(0, 1, tagged_value::integer(0));
@@ -122,7 +122,7 @@ TEST(Decoders, RoundTripHandMadeModels) {
   plan.set_point(2, 0.0001, 2.0);
   plan.set_point(3, -1e300, 5e-324);
   plan.set(4, 0, tagged_value::long_(-70000));
-  const decoded<tracciato_t> g = decode_geometry(encode_geometry(plan));
+  const decoded<track_points> g = decode_geometry(encode_geometry(plan));
   ASSERT_TRUE(g);
   expect_same_plan(*g.value, plan);
 }
@@ -146,9 +146,9 @@ void expect_round_trip(const compilation& c) {
   EXPECT_EQ(*voci.value, c.voci_generali);
 
   const std::string geometry_bytes = encode_geometry(c.tracciato);
-  const decoded<tracciato_t> plan = decode_geometry(geometry_bytes);
+  const decoded<track_points> plan = decode_geometry(geometry_bytes);
   ASSERT_TRUE(plan) << plan.error.expected;
-  expect_same_plan(*plan.value, c.tracciato);
+  expect_same_plan(*plan.value, all_points(c.tracciato));
   EXPECT_EQ(encode_geometry(*plan.value), geometry_bytes);
 }
 

@@ -311,10 +311,11 @@ TEST_F(LineDescription, MountainsAndSpeedBoards) {
 TEST_F(LineDescription, Curves) {
   read(line_file(0, {"curvad1, 0, 150", "curvas3, 1350, 150"}), 1);
   EXPECT_EQ(c.codice_errore, 0);
-  EXPECT_EQ(c.tracciato.get(1, 1), tagged_value::integer(1));
-  EXPECT_EQ(c.tracciato.get(2, 0), tagged_value::double_(0.0001));
-  EXPECT_EQ(c.tracciato.get(6998, 1).kind, value_kind::double_);  // tail ran
-  EXPECT_EQ(c.tracciato.get(6999, 1).kind, value_kind::empty);
+  const track_points plan = all_points(c.tracciato);
+  EXPECT_EQ(plan.get(1, 1), tagged_value::integer(1));
+  EXPECT_EQ(plan.get(2, 0), tagged_value::double_(0.0001));
+  EXPECT_EQ(plan.get(6998, 1).kind, value_kind::double_);  // tail ran
+  EXPECT_EQ(plan.get(6999, 1).kind, value_kind::empty);
 
   // Without the plan the curve entries and their values match nothing.
   read(line_file(0, {"curvad1, 0, 150", "pendenza, 0, 5"}), 0);
