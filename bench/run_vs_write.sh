@@ -50,6 +50,13 @@ for ((i = 0; i < RUNS; i++)); do
   (cd "$work/out" && timed cp "${largest_outputs[@]}" "$work/copy/") >>"$work/b_cp"
 done
 
+# SHOW_SAMPLES=1 lists every sample, in milliseconds, to show how the runs spread.
+if [ -n "${SHOW_SAMPLES:-}" ]; then
+  for f in a a_cp b b_cp; do
+    echo "$f: $(awk '{printf "%.1f ", $1 / 1e6}' "$work/$f")"
+  done
+fi
+
 report() {
   local name=$1 run=$2 copy=$3
   local t c rss

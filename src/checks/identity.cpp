@@ -83,7 +83,7 @@ diagnostic guard_diagnostic(const compilation& c, long_t code) {
                                          : "second value " + std::to_string(first.valore2);
   d.message = cell_words(1) + ", where the scenario's stamp lives, already holds " +
               object_name(first.tipo) + " with " + value;
-  const cell_origin* found = origin_of(c, 1);
+  const std::optional<cell_origin> found = origin_of(c, 1);
   if (!found) {
     d.message += "; nothing may stand in cell 1";
     return d;

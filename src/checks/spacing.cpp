@@ -59,7 +59,7 @@ class spacing_pass {
 
   // `step` says which rule placed it, for diagnostics about the cell later on.
   void place_marker(long_t index, const std::string& step) {
-    begin_origin(c_, {source_file::none, {}, step});
+    begin_placing_step(c_, step);
     note_placement(c_, index);
     cell(index).tipo = tipo_cella::abbattimento;
     cell(index).valore1 = valore_marcatore;

@@ -37,10 +37,12 @@ std::optional<std::string> read_whole_file(const std::string& path) {
     if (S_ISDIR(st.st_mode)) throw file_error(path, "read", EISDIR);
     throw file_error(path, "read", "not a regular file");
   }
-  std::string out;
-  char buffer[1 << 16];
+  // Read straight into a buffer of the size the file has; it grows only if the file does meanwhile.
+  std::string out(static_cast<std::size_t>(st.st_size) + 1, '\0');
+  std::size_t used = 0;
   for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (used == out.size()) out.resize(2 * out.size());
+    ssize_t n = ::read(fd, out.data() + used, out.size() - used);
     if (n < 0) {
       if (errno == EINTR) continue;
       int err = errno;
@@ -48,9 +50,10 @@ std::optional<std::string> read_whole_file(const std::string& path) {
       throw file_error(path, "read", err);
     }
     if (n == 0) break;
-    out.append(buffer, static_cast<std::size_t>(n));
+    used += static_cast<std::size_t>(n);
   }
   ::close(fd);
+  out.resize(used);
   return out;
 }
 

@@ -116,26 +116,36 @@ void record_fault(compilation& c, const fault& f, source_file file, int line, se
   record_fault(c, f, file, source_point{line, 0}, sev);
 }
 
-void begin_origin(compilation& c, cell_origin origin) {
-  c.origins.push_back(std::move(origin));
-  c.current_origin = static_cast<std::int32_t>(c.origins.size() - 1);
+void begin_placing_step(compilation& c, std::string step) {
+  c.placing_steps.push_back(std::move(step));
+  c.current_origin =
+      placement_origin::step_base - static_cast<std::int32_t>(c.placing_steps.size() - 1);
 }
 
 void note_placement(compilation& c, std::int64_t cell) {
   if (cell < 0) return;
   const auto at = static_cast<std::size_t>(cell);
-  if (at >= c.cell_origins.size()) c.cell_origins.resize(std::max(at + 1, c.percorso.size()), -1);
+  if (at >= c.cell_origins.size())
+    c.cell_origins.resize(std::max(at + 1, c.percorso.size()), placement_origin::none);
   c.cell_origins[at] = c.current_origin;
 }
 
-const cell_origin* origin_of(const compilation& c, std::int64_t cell) {
-  if (cell < 0 || static_cast<std::size_t>(cell) >= c.cell_origins.size()) return nullptr;
-  const std::int32_t i = c.cell_origins[static_cast<std::size_t>(cell)];
-  return i < 0 ? nullptr : &c.origins[static_cast<std::size_t>(i)];
+std::optional<cell_origin> origin_of(const compilation& c, std::int64_t cell) {
+  if (cell < 0 || static_cast<std::size_t>(cell) >= c.cell_origins.size()) return std::nullopt;
+  const std::int32_t code = c.cell_origins[static_cast<std::size_t>(cell)];
+  if (code == placement_origin::none) return std::nullopt;
+  if (code == placement_origin::unknown) return cell_origin{};
+  if (code >= 0) {
+    const read_entry& e = c.entries_read[static_cast<std::size_t>(code)];
+    return cell_origin{e.file, e.at, {}};
+  }
+  return cell_origin{source_file::none,
+                     {},
+                     c.placing_steps[static_cast<std::size_t>(placement_origin::step_base - code)]};
 }
 
 std::string placed_by(const compilation& c, std::int64_t cell) {
-  const cell_origin* found = origin_of(c, cell);
+  const std::optional<cell_origin> found = origin_of(c, cell);
   if (!found) return {};
   const cell_origin& o = *found;
   if (!o.step.empty()) return "placed by " + o.step;

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/diagnostics.h"
@@ -107,7 +110,7 @@ struct cell_origin {
 // the tool. Never compiled.
 struct read_entry {
   source_file file = source_file::none;
-  std::string list;
+  std::string_view list;  // a name of static storage
   long_t position = 0;
   source_point at;  // its position field
 };
@@ -119,6 +122,14 @@ struct passed_field {
   source_point at;
   bool general_section = false;  // before the line description's entries
 };
+
+// Origin codes of placements: an entry of entries_read by its index (0 and up), a placing step by
+// its index k as step_base - k, or one of these.
+namespace placement_origin {
+inline constexpr std::int32_t none = -1;  // nothing noted for the cell
+inline constexpr std::int32_t step_base = -2;
+inline constexpr std::int32_t unknown = INT32_MIN;  // placed before any entry or step began
+}  // namespace placement_origin
 
 // The state of one compilation.
 struct compilation {
@@ -152,11 +163,12 @@ struct compilation {
   // Every fault recorded, in order; codice_errore / posizione_errore hold the last one.
   std::vector<diagnostic> diagnostics;
 
-  // For diagnostics only: the entries and steps that place objects, in order (the first stands for
-  // none), the one now placing, and for each cell the one that placed its object (-1: none noted).
-  std::vector<cell_origin> origins{cell_origin{}};
-  std::int32_t current_origin = 0;
+  // For diagnostics only: for each cell, who placed its object, as an origin code (see
+  // placement_origin), and the code that the placements now being made are noted with. The steps
+  // of the spacing pass that place objects are listed here; entries are in entries_read.
   std::vector<std::int32_t> cell_origins;
+  std::int32_t current_origin = placement_origin::unknown;
+  std::vector<std::string> placing_steps;
 
   // For the author checks only: the entries read, and the key fields that matched nothing.
   std::vector<read_entry> entries_read;
@@ -174,14 +186,15 @@ void record_fault(compilation& c, const fault& f, source_file file, int line,
 void record_fault(compilation& c, const fault& f, source_file file, source_point at,
                   severity sev = severity::error);
 
-// The entry or step that places the objects from now on.
-void begin_origin(compilation& c, cell_origin origin);
+// The step of the spacing pass that places the objects from now on (entries begin with
+// begin_entry).
+void begin_placing_step(compilation& c, std::string step);
 
-// Notes that the object now in `cell` comes from the current origin.
+// Notes that the object now in `cell` comes from the current entry or step.
 void note_placement(compilation& c, std::int64_t cell);
 
-// Who placed the object of `cell`, or nullptr when nothing was noted.
-const cell_origin* origin_of(const compilation& c, std::int64_t cell);
+// Who placed the object of `cell`, or nullopt when nothing was noted.
+std::optional<cell_origin> origin_of(const compilation& c, std::int64_t cell);
 
 // "placed by line 12 of the train scenario" or "placed by <spacing step>"; empty when unknown.
 std::string placed_by(const compilation& c, std::int64_t cell);

@@ -52,8 +52,8 @@ fault outside_route_fault(const compilation& c, std::string_view what, long_t po
 
 void begin_entry(compilation& c, source_file file, std::string_view list, long_t position,
                  source_point at) {
-  begin_origin(c, {file, at, {}});
-  c.entries_read.push_back({file, std::string(list), position, at});
+  c.entries_read.push_back({file, list, position, at});
+  c.current_origin = static_cast<std::int32_t>(c.entries_read.size() - 1);
 }
 
 void note_passed_over(compilation& c, source_file file, const std::string& text, source_point at,

@@ -54,7 +54,7 @@ fault outside_route_fault(const compilation& c, std::string_view what, long_t po
                           std::optional<source_point> at = std::nullopt);
 
 // Starts noting placements as coming from the entry whose position field stands at `at`, and logs
-// the entry for the author checks.
+// the entry for the author checks. `list` names the entry's kind and must be of static storage.
 void begin_entry(compilation& c, source_file file, std::string_view list, long_t position,
                  source_point at);
 

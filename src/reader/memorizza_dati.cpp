@@ -1,5 +1,6 @@
 #include "reader/memorizza_dati.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "model/numeric.h"
@@ -16,6 +17,11 @@ void memorizza_dati(compilation& c, const data_files& files) {
     record_fault(c, {101, std::nullopt, {}}, source_file::line_description, 0);
     return;
   }
+
+  // About one entry a line: the log of entries is sized once, as a rule.
+  std::size_t lines = std::count(files.linea->begin(), files.linea->end(), '\n');
+  if (files.treno) lines += std::count(files.treno->begin(), files.treno->end(), '\n');
+  c.entries_read.reserve(lines + 1);
 
   std::optional<field_reader> linea;
   std::optional<field_reader> treno;

@@ -83,9 +83,9 @@ bool cursor_list(std::string_view list) {
 
 void position_checks(const compilation& c, std::vector<diagnostic>& out) {
   const long_t length = c.voci_generali[voce::treno_e_percorso].fine;
-  std::map<std::pair<source_file, std::string>, const read_entry*> previous;
+  std::map<std::pair<source_file, std::string_view>, const read_entry*> previous;
   for (const read_entry& e : c.entries_read) {
-    const std::string what = e.list + " at " + std::to_string(e.position) + " m";
+    const std::string what = std::string(e.list) + " at " + std::to_string(e.position) + " m";
     if (e.position > length) {
       out.push_back(warning_at(author_code::beyond_end, e.file, e.at,
                                what + " lies beyond the route's end at " + std::to_string(length) +
@@ -99,7 +99,7 @@ void position_checks(const compilation& c, std::vector<diagnostic>& out) {
     const std::string after = " (line " + std::to_string(before->at.line) + ")";
     if (e.position < before->position) {
       out.push_back(warning_at(author_code::backwards, e.file, e.at,
-                               what + " comes after the " + e.list + " at " +
+                               what + " comes after the " + std::string(e.list) + " at " +
                                    std::to_string(before->position) + " m" + after +
                                    ": positions go backwards; list the entries in order"));
     } else if (e.position == before->position && cursor_list(e.list)) {
