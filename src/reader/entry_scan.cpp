@@ -2,10 +2,6 @@
 
 namespace scenario {
 
-bool contains(std::string_view s, std::string_view word) {
-  return s.find(word) != std::string_view::npos;
-}
-
 std::string lower(std::string_view s) {
   std::string out(s);
   for (char& ch : out)

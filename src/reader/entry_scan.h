@@ -13,7 +13,16 @@
 
 namespace scenario {
 
-bool contains(std::string_view s, std::string_view word);
+// Whether `word` stands anywhere in `s`. Every entry's key is tested against a dozen words, so
+// this runs inline over the few bytes of a key.
+inline bool contains(std::string_view s, std::string_view word) {
+  if (word.empty()) return true;
+  if (word.size() > s.size()) return false;
+  const std::size_t last = s.size() - word.size();
+  for (std::size_t i = 0; i <= last; ++i)
+    if (s[i] == word[0] && s.substr(i, word.size()) == word) return true;
+  return false;
+}
 
 // ASCII lower case; other bytes stay as they are.
 std::string lower(std::string_view s);

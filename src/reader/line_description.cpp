@@ -97,7 +97,7 @@ line_reading line_reader::run() {
   try {
     while (std::optional<std::string> text = next_key(f_, 10, separator_end::not_tested)) {
       c_.riga_corrente = *text;
-      const key_field key(*text);
+      const key_field key(std::move(*text));
       if (!general_entry(key, f_.where())) {
         size_arrays();
         return {};
@@ -125,7 +125,7 @@ line_reading line_reader::run() {
   // Up to two separator fields stand before an entry.
   while (std::optional<std::string> text = next_key(f_, 2, separator_end::tested)) {
     c_.riga_corrente = *text;
-    next_step step = entry(key_field(*text), f_.where());
+    next_step step = entry(key_field(std::move(*text)), f_.where());
     if (step == next_step::stop_reading) return {};
     if (step == next_step::stop_entries) break;
   }

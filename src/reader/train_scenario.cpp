@@ -37,10 +37,10 @@ class train_reader {
  private:
   flow entry() {
     // Up to two separator fields are passed over; a third is taken as the key.
-    const std::optional<std::string> text = next_key(fields_, 2, separator_end::tested);
+    std::optional<std::string> text = next_key(fields_, 2, separator_end::tested);
     if (!text) return flow::end_steps;
     c_.riga_corrente = *text;
-    const key_field key(*text);
+    const key_field key(std::move(*text));
     const source_point key_at = fields_.where();
     const std::size_t entries_before = c_.entries_read.size();
     bool matched = false;
