@@ -115,7 +115,11 @@ INSTANTIATE_TEST_SUITE_P(
         number_case{"2147483647.5", 0, true}, number_case{"1e400", 0, true},
         number_case{"abc", 0, true}, number_case{"12x", 0, true}, number_case{".", 0, true},
         number_case{"-", 0, true}, number_case{"1.2.3", 0, true}, number_case{"1e", 0, true},
-        number_case{"--1", 0, true}, number_case{"0x10", 0, true}, number_case{"inf", 0, true}));
+        number_case{"--1", 0, true}, number_case{"0x10", 0, true}, number_case{"inf", 0, true},
+        // Plain digits are read directly up to 15 of them; longer runs take the general path.
+        number_case{"000000000000042", 42, false}, number_case{"0000000000000000042", 42, false},
+        number_case{"-000000000000000000", 0, false}, number_case{"999999999999999", 0, true},
+        number_case{"+", 0, true}));
 
 TEST(FieldReaderWidths, ByteAndIntegerLimits) {
   struct width_case {
