@@ -10,22 +10,23 @@
 namespace scenario {
 
 std::string encode_route_cells(const std::vector<cella>& percorso) {
-  byte_writer w;
-  w.reserve(percorso.size() * cell_record_size);
+  // Sized once and filled in place: the longest route has 20,141 cells.
+  std::string out(percorso.size() * cell_record_size, '\0');
+  char* p = out.data();
   for (const cella& c : percorso) {
-    w.u8(c.tipo);
-    w.i16(c.valore1);
-    w.i16(c.valore2);
-    w.i16(c.valore3);
-    w.i16(c.valore4);
-    w.u8(c.tempo);
-    w.u8(c.preavviso);
-    w.u8(c.montagna);
-    w.u8(c.velocita_limite);
-    w.u8(c.pendenza);
-    w.u8(c.aderenza);
+    p = store_le(p, c.tipo, 1);
+    p = store_le(p, static_cast<std::uint16_t>(c.valore1), 2);
+    p = store_le(p, static_cast<std::uint16_t>(c.valore2), 2);
+    p = store_le(p, static_cast<std::uint16_t>(c.valore3), 2);
+    p = store_le(p, static_cast<std::uint16_t>(c.valore4), 2);
+    p = store_le(p, c.tempo, 1);
+    p = store_le(p, c.preavviso, 1);
+    p = store_le(p, c.montagna, 1);
+    p = store_le(p, c.velocita_limite, 1);
+    p = store_le(p, c.pendenza, 1);
+    p = store_le(p, c.aderenza, 1);
   }
-  return w.take();
+  return out;
 }
 
 std::string encode_scenario(const tabella_voci& voci) {
