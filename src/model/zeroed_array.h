@@ -1,6 +1,6 @@
 // An array whose elements read as zero bits before they are written, without being written: the
-// track plan's megabytes are then touched only as the plan is computed, in large pages where the
-// system offers them, instead of being zero-filled first and faulted in again.
+// megabytes of a decoded line geometry file are then touched only as they are filled, in large
+// pages where the system offers them, instead of being zero-filled first and faulted in again.
 #pragma once
 
 #include <cstddef>
