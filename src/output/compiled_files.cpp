@@ -81,6 +81,19 @@ void store_empty(chunk_writer& w, std::size_t count) {
   }
 }
 
+// How the points of a plan fall in each half of its file: the two start points (Integers once the
+// plan is started, empty before), the computed points, then the empty ones. The file's size and its
+// encoding both follow from these counts.
+struct point_counts {
+  std::size_t start, computed, empty;
+};
+
+point_counts counts_of(const tracciato_t& plan) {
+  const std::size_t start = std::min<std::size_t>(2, plan.points());
+  const auto computed = static_cast<std::size_t>(plan.next_point() - 2);
+  return {start, computed, plan.points() - start - computed};
+}
+
 }  // namespace
 
 void encode_geometry(const track_points& points, const byte_sink& sink) {
@@ -118,6 +131,7 @@ void encode_geometry(const track_points& points, const byte_sink& sink) {
 void encode_geometry(const tracciato_t& plan, const byte_sink& sink) {
   // The file holds all first coordinates, then all second ones. The points are generated once and
   // each coordinate goes to its own half of the file, the second half starting where it must.
+  const point_counts counts = counts_of(plan);
   const std::uint64_t half = geometry_size(plan) / 2;
   chunk_writer first(sink, geometry_chunk_size, 0);
   chunk_writer second(sink, geometry_chunk_size, half);
@@ -131,8 +145,8 @@ void encode_geometry(const tracciato_t& plan, const byte_sink& sink) {
       w->commit(p);
     }
   } else {
-    store_empty(first, std::min<std::size_t>(2, plan.points()));
-    store_empty(second, std::min<std::size_t>(2, plan.points()));
+    store_empty(first, counts.start);
+    store_empty(second, counts.start);
   }
 
   computed_points points(plan);
@@ -149,21 +163,17 @@ void encode_geometry(const tracciato_t& plan, const byte_sink& sink) {
     second.commit(q);
   }
 
-  const std::size_t computed = static_cast<std::size_t>(plan.next_point() - 2);
-  const std::size_t empty = plan.points() > 2 ? plan.points() - 2 - computed : 0;
-  store_empty(first, empty);
-  store_empty(second, empty);
+  store_empty(first, counts.empty);
+  store_empty(second, counts.empty);
   first.flush();
   second.flush();
 }
 
 std::size_t geometry_size(const tracciato_t& plan) {
-  if (plan.empty()) return 0;
-  const std::size_t computed = static_cast<std::size_t>(plan.next_point() - 2);
-  const std::size_t first_two = std::min<std::size_t>(2, plan.points());
-  const std::size_t start = plan.started() ? 2 * tagged_integer_size : first_two * empty_value_size;
-  return 2 * (start + computed * tagged_double_size +
-              (plan.points() - first_two - computed) * empty_value_size);
+  const point_counts counts = counts_of(plan);
+  const std::size_t start_size = plan.started() ? tagged_integer_size : empty_value_size;
+  return 2 * (counts.start * start_size + counts.computed * tagged_double_size +
+              counts.empty * empty_value_size);
 }
 
 std::string encode_geometry(const tracciato_t& plan) {
