@@ -1,30 +1,34 @@
 # Quick start: `make run` builds and runs the program; `make test` builds with sanitizers and runs
-# every test. Missing Debian packages are installed with apt-get, and the Makefile says so.
-BUILD_DIR ?= build
-TEST_DIR ?= build-test
+# every test. The builds themselves are the presets of CMakePresets.json; missing Debian packages
+# are installed with apt-get, and the Makefile says so.
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-DEB_PACKAGES := cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
+DEB_PACKAGES := cmake make g++ libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
 
-.PHONY: run test build bench fuzz deps deps-fuzz format clean
+.PHONY: run test build release-check bench fuzz deps deps-fuzz format format-check clean
 
 run: build
-	./$(BUILD_DIR)/bin/roma_pisa
-	@echo "The compiled files and documents are in $(BUILD_DIR)/bin/."
+	./build/bin/roma_pisa
+	@echo "The compiled files and documents are in build/bin/; the tool is build/bin/scenario."
 
 build: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF
-	cmake --build $(BUILD_DIR) -j $(JOBS)
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
 
 test: deps
-	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSANITIZE=ON
-	cmake --build $(TEST_DIR) -j $(JOBS)
-	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
+	cmake --preset test
+	cmake --build --preset test -j $(JOBS)
+	ctest --preset test -j $(JOBS)
+
+# Everything in a Release build, where the optimizer finds warnings a debug build does not.
+release-check: deps
+	cmake --preset release-check
+	cmake --build --preset release-check -j $(JOBS)
 
 # Timings of the compile and the writers, then whole runs against cp of their output; not tests.
 bench: deps
 	@dpkg -s time >/dev/null 2>&1 || { echo "Installing the Debian package time:"; sudo=""; [ "$$(id -u)" -ne 0 ] && sudo=sudo; $$sudo apt-get install -y -qq time; }
-	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF -DBUILD_BENCHMARKS=ON
-	cmake --build build-bench -j $(JOBS)
+	cmake --preset bench
+	cmake --build --preset bench -j $(JOBS)
 	./build-bench/bin/compile_benchmark
 	BUILD_DIR=build-bench bench/run_vs_write.sh
 
@@ -34,8 +38,8 @@ bench: deps
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := compile decode_route_cells decode_scenario decode_geometry report
 fuzz: deps deps-fuzz
-	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFUZZ=ON -DBUILD_TESTS=OFF
-	cmake --build build-fuzz -j $(JOBS) --target $(addsuffix _fuzzer,$(FUZZ_TARGETS))
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS) --target $(addsuffix _fuzzer,$(FUZZ_TARGETS))
 	@for t in $(FUZZ_TARGETS); do \
 	  mkdir -p build-fuzz/corpus/$$t; \
 	  echo "== fuzzing $$t for $(FUZZ_SECONDS) s"; \
@@ -64,5 +68,9 @@ deps:
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
+# Fails when a file is not as clang-format would write it.
+format-check:
+	clang-format --dry-run -Werror $$(git ls-files '*.cpp' '*.h')
+
 clean:
-	rm -rf $(BUILD_DIR) $(TEST_DIR) build-fuzz build-bench
+	rm -rf build build-test build-release-check build-fuzz build-bench

@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "compiler/compile.h"
 #include "content/documents.h"
-#include "driver/pipeline.h"
 #include "largest_scenario.h"
 #include "output/compiled_files.h"
 
@@ -27,9 +27,9 @@ data_files largest_files(long route_length) {
 
 compilation compiled(const data_files& files) {
   compilation c;
-  c.nome_percorso = "Roma_Pisa";
-  c.nome_treno = "EXPR 368";
-  memorizza_percorso(c, 1, files);
+  c.route_name = "Roma_Pisa";
+  c.train_name = "EXPR 368";
+  compile_scenario(c, 1, files);
   return c;
 }
 

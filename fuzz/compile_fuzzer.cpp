@@ -2,7 +2,7 @@
 // or without the track plan, and the compiled files encoded in memory.
 #include <string_view>
 
-#include "driver/pipeline.h"
+#include "compiler/compile.h"
 #include "fuzz_target.h"
 #include "output/compiled_files.h"
 
@@ -13,13 +13,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
   const std::size_t split = input.find('\0');
   scenario::data_files files;
-  files.linea = std::string(input.substr(0, split));
-  if (split != std::string_view::npos) files.treno = std::string(input.substr(split + 1));
+  files.line_description = std::string(input.substr(0, split));
+  if (split != std::string_view::npos) files.train_scenario = std::string(input.substr(split + 1));
 
   scenario::compilation c;
-  c.nome_percorso = "Fuzz";
-  c.nome_treno = "T";
-  const scenario::compile_outcome outcome = scenario::memorizza_percorso(c, with_plan, files);
+  c.route_name = "Fuzz";
+  c.train_name = "T";
+  const scenario::compile_outcome outcome = scenario::compile_scenario(c, with_plan, files);
   if (outcome.cells_sized && outcome.guard_code == 0) {
     std::size_t total = 0;
     for (const scenario::output_file& f : scenario::compiled_files(c))

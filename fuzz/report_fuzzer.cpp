@@ -4,12 +4,12 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/pipeline.h"
+#include "compiler/compile.h"
 #include "fuzz_target.h"
-#include "model/text.h"
 #include "output/compiled_files.h"
 #include "tool/diagnostic_format.h"
 #include "tool/json_output.h"
+#include "tool/text_encoding.h"
 
 namespace {
 
@@ -33,13 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // line path, train path, route name, train name, line description, train scenario
   const std::vector<std::string> p = pieces({reinterpret_cast<const char*>(data), size}, 6);
   scenario::compilation c;
-  c.nome_percorso = p[2];
-  c.nome_treno = p[3];
+  c.route_name = p[2];
+  c.train_name = p[3];
   if (scenario::name_fault("route", p[2]) || scenario::name_fault("train", p[3])) {
-    c.nome_percorso = "R";
-    c.nome_treno = "T";
+    c.route_name = "R";
+    c.train_name = "T";
   }
-  scenario::memorizza_percorso(c, 0, {p[4], p[5]});
+  scenario::compile_scenario(c, 0, {p[4], p[5]});
 
   const scenario::source_names names{p[0], p[1]};
   nlohmann::json doc;

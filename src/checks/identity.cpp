@@ -1,5 +1,7 @@
 #include "checks/identity.h"
 
+#include "model/fault_codes.h"
+
 namespace scenario {
 
 namespace {
@@ -24,10 +26,8 @@ unsigned char lower_cp1252(unsigned char ch) {
 }
 
 // Train name, route name, lower-cased, then the filler: always at least 25 characters.
-void build_working_string(compilation& c) {
-  c.riga_corrente =
-      to_lower_cp1252(c.voci_generali[voce::treno].nome + c.voci_generali[voce::percorso].nome);
-  c.riga_corrente += filler;
+std::string working_string(const tabella_voci& voci) {
+  return to_lower_cp1252(voci[voce::treno].nome + voci[voce::percorso].nome) + std::string(filler);
 }
 
 }  // namespace
@@ -37,31 +37,30 @@ std::string to_lower_cp1252(std::string s) {
   return s;
 }
 
-tagged_value codice_gara_og(compilation& c) {
-  build_working_string(c);
+tagged_value plain_identity_code(const tabella_voci& voci) {
+  const std::string text = working_string(voci);
   long sum = 0;
-  for (std::size_t i = 0; i < code_length; ++i)
-    sum += static_cast<unsigned char>(c.riga_corrente[i]);
+  for (std::size_t i = 0; i < code_length; ++i) sum += static_cast<unsigned char>(text[i]);
   return tagged_value::integer(static_cast<integer_t>(sum));  // at most 6375
 }
 
-tagged_value codice_gara_st(compilation& c) {
-  build_working_string(c);
+tagged_value weighted_identity_code(const tabella_voci& voci) {
+  const std::string text = working_string(voci);
   long sum = 0;
   for (std::size_t i = 0; i < code_length; ++i)
-    sum += static_cast<long>(i + 1) * static_cast<unsigned char>(c.riga_corrente[i]);
+    sum += static_cast<long>(i + 1) * static_cast<unsigned char>(text[i]);
   return tagged_value::long_(static_cast<long_t>(sum));  // at most 82875
 }
 
 long_t stamp_identity_codes(compilation& c) {
   voce_generale& route = c.voci_generali[voce::percorso];
   cella& first = c.percorso.at(1);
-  if (route.intero1 != 0 || first.valore1 != 0) return 1250;
-  route.intero1 = marcatore_voce_percorso;
-  first.valore1 = marcatore_cella;
-  if (route.orario != 0 || first.valore2 != 0) return 1251;
-  route.orario = static_cast<long_t>(codice_gara_st(c).value);
-  first.valore2 = static_cast<integer_t>(codice_gara_og(c).value);
+  if (route.intero1 != 0 || first.valore1 != 0) return fault_code::scenario_marker_taken;
+  route.intero1 = route_record_marker;
+  first.valore1 = cell_marker;
+  if (route.orario != 0 || first.valore2 != 0) return fault_code::identity_code_taken;
+  route.orario = static_cast<long_t>(weighted_identity_code(c.voci_generali).value);
+  first.valore2 = static_cast<integer_t>(plain_identity_code(c.voci_generali).value);
   return 0;
 }
 
@@ -70,17 +69,21 @@ diagnostic guard_diagnostic(const compilation& c, long_t code) {
   d.code = code;
   d.sev = severity::error;
   const voce_generale& route = c.voci_generali[voce::percorso];
-  const bool record_taken = code == 1250 ? route.intero1 != 0 : route.orario != 0;
+  const bool record_taken =
+      code == fault_code::scenario_marker_taken ? route.intero1 != 0 : route.orario != 0;
   if (record_taken) {
     d.message = "the route record (record 85) already holds " +
-                std::to_string(code == 1250 ? long_t{route.intero1} : route.orario) + " in its " +
-                (code == 1250 ? "first Integer" : "time") +
+                std::to_string(code == fault_code::scenario_marker_taken ? long_t{route.intero1}
+                                                                         : route.orario) +
+                " in its " +
+                (code == fault_code::scenario_marker_taken ? "first Integer" : "time") +
                 " field, where the scenario's stamp goes; no entry should write that record";
     return d;
   }
   const cella& first = c.percorso.at(1);
-  const std::string value = code == 1250 ? "first value " + std::to_string(first.valore1)
-                                         : "second value " + std::to_string(first.valore2);
+  const std::string value = code == fault_code::scenario_marker_taken
+                                ? "first value " + std::to_string(first.valore1)
+                                : "second value " + std::to_string(first.valore2);
   d.message = cell_words(1) + ", where the scenario's stamp lives, already holds " +
               object_name(first.tipo) + " with " + value;
   const std::optional<cell_origin> found = origin_of(c, 1);

@@ -6,7 +6,7 @@
 namespace scenario {
 
 // The smaller of two values, x on a tie.
-tagged_value minimo(const tagged_value& x, const tagged_value& y);
+tagged_value smaller_of(const tagged_value& x, const tagged_value& y);
 
 // Places the markers over percorso and records faults 11, 12 and 13 as warnings.
 void run_spacing_pass(compilation& c);

@@ -1,6 +1,6 @@
 #include "content/documents.h"
 
-#include "output/file_names.h"
+#include "reader/data_file_names.h"
 
 namespace scenario {
 
@@ -12,6 +12,18 @@ std::string text_document::bytes() const {
     out.append("\r\n");
   }
   return out;
+}
+
+std::string notes_file_name(const std::string& route, const std::string& train) {
+  return route + "_" + train + "_note.txt";
+}
+
+std::string restrictions_file_name(const std::string& route, const std::string& train) {
+  return route + "_" + train + "_rallentamenti.txt";
+}
+
+std::string timetable_file_name(const std::string& route, const std::string& train) {
+  return route + "_" + train + "_scheda_treno.txt";
 }
 
 std::vector<text_document> built_in_documents(const std::string& route, const std::string& train) {

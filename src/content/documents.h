@@ -42,6 +42,11 @@ const line_table& dati_note();           // scenario notes
 const line_table& dati_rallentamenti();  // speed-restriction order form
 const line_table& dati_scheda();         // timetable card
 
+// The names of the three documents.
+std::string notes_file_name(const std::string& route, const std::string& train);
+std::string restrictions_file_name(const std::string& route, const std::string& train);
+std::string timetable_file_name(const std::string& route, const std::string& train);
+
 // The documents in the order the program writes them: line description, train scenario, notes,
 // restriction order form, timetable card. Only the file names depend on the route and train names.
 std::vector<text_document> built_in_documents(const std::string& route, const std::string& train);

@@ -47,9 +47,6 @@ struct fault {
 // "the line description" / "the train scenario", for messages that point at another entry.
 const char* source_file_words(source_file f);
 
-// Plain words for a fault code.
-std::string describe_code(std::int32_t code);
-
 const char* severity_name(severity s);
 
 }  // namespace scenario

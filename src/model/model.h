@@ -10,14 +10,11 @@
 #include <string_view>
 #include <vector>
 
+#include "model/cell_kinds.h"
 #include "model/diagnostics.h"
 #include "model/tagged_value.h"
 
 namespace scenario {
-
-using byte_t = std::uint8_t;     // Byte
-using integer_t = std::int16_t;  // Integer
-using long_t = std::int32_t;     // Long
 
 // One 50-metre route cell.
 struct cella {
@@ -35,22 +32,6 @@ struct cella {
 
   friend bool operator==(const cella&, const cella&) = default;
 };
-
-// Cell type codes.
-namespace tipo_cella {
-inline constexpr byte_t nulla = 0;
-inline constexpr byte_t segnale = 1;
-inline constexpr byte_t fine_rallentamento = 2;
-inline constexpr byte_t inizio_rallentamento = 3;
-inline constexpr byte_t avviso_rallentamento = 4;
-inline constexpr byte_t preavviso_rallentamento = 5;
-inline constexpr byte_t indicatori_v_max = 6;
-inline constexpr byte_t stazione = 10;
-inline constexpr byte_t montagna = 11;
-inline constexpr byte_t abbattimento = 12;
-inline constexpr byte_t abbattimento_nullo = 13;
-inline constexpr byte_t cartello_indicatore = 14;
-}  // namespace tipo_cella
 
 // A cell on which an object may be placed: empty, or holding only a scenery mark.
 inline bool is_free(const cella& c) {
@@ -79,8 +60,8 @@ struct voce_generale {
   friend bool operator==(const voce_generale&, const voce_generale&) = default;
 };
 
-inline constexpr int numero_voci_generali = 87;
-using tabella_voci = std::array<voce_generale, numero_voci_generali>;
+inline constexpr int general_record_count = 87;
+using tabella_voci = std::array<voce_generale, general_record_count>;
 
 // Fixed roles of general records.
 namespace voce {
@@ -94,9 +75,8 @@ inline constexpr int percorso = 85;
 inline constexpr int treno = 86;
 }  // namespace voce
 
-inline constexpr long_t lunghezza_massima = 1000000;  // longest route, metres
-inline constexpr long_t coda_percorso = 7000;         // metres added after the route's end
-inline constexpr int massimo_montagne = 80;
+inline constexpr long_t longest_route = 1000000;  // longest route, metres
+inline constexpr long_t route_tail = 7000;        // metres added after the route's end
 
 // Who put the object of a cell there: an entry (file and the point of its position field) or a
 // step of the spacing pass. Diagnostics only; nothing of it reaches a compiled file.
@@ -133,34 +113,19 @@ inline constexpr std::int32_t unknown = INT32_MIN;  // placed before any entry o
 
 // The state of one compilation.
 struct compilation {
-  // Form-level scalars.
-  std::string nome_percorso;
-  std::string nome_treno;
-  long_t genera_linea = 0;
-  long_t codice_errore = 0;
-  long_t posizione_errore = 0;
-  bool posizione_impostata = false;  // some fault has given posizione_errore a value
-  std::string riga_corrente;
+  std::string route_name;
+  std::string train_name;
+  bool with_track_plan = false;
+  // The last fault recorded (0: none), and the last position any fault gave.
+  long_t fault_code = 0;
+  std::optional<long_t> fault_position;
 
   // The model.
   std::vector<cella> percorso;  // indices 0 .. upper bound; empty until the reader sizes it
   tabella_voci voci_generali{};
   tracciato_t tracciato;  // empty unless the track plan is built
 
-  // Mountain span tables, entries 1 .. 80 used. The gap test reads only fine_montagne;
-  // inizio_montagne is kept so that the tables hold whole spans, for the checks and tools that list
-  // them.
-  long_t numero_montagne = 0;
-  std::array<long_t, massimo_montagne + 1> inizio_montagne{};
-  std::array<long_t, massimo_montagne + 1> fine_montagne{};
-
-  // Indices of the spacing pass; indice_k keeps its value from one use to the next.
-  long_t indice_cella = 0;
-  long_t indice_k = 0;
-  long_t indice_m = 0;
-  long_t contatore_n = 0;
-
-  // Every fault recorded, in order; codice_errore / posizione_errore hold the last one.
+  // Every fault recorded, in order.
   std::vector<diagnostic> diagnostics;
 
   // For diagnostics only: for each cell, who placed its object, as an origin code (see
@@ -178,7 +143,7 @@ struct compilation {
   long_t upper_bound() const { return static_cast<long_t>(percorso.size()) - 1; }
 };
 
-// The one way a fault is recorded: sets codice_errore (and posizione_errore, when the fault has a
+// The one way a fault is recorded: sets fault_code (and fault_position, when the fault has a
 // place) and appends the diagnostic with the file and line of the entry that caused it.
 void record_fault(compilation& c, const fault& f, source_file file, int line,
                   severity sev = severity::error);
@@ -199,16 +164,10 @@ std::optional<cell_origin> origin_of(const compilation& c, std::int64_t cell);
 // "placed by line 12 of the train scenario" or "placed by <spacing step>"; empty when unknown.
 std::string placed_by(const compilation& c, std::int64_t cell);
 
-// "a signal", "a text board", ... for a cell type.
-std::string object_name(byte_t tipo);
-
 // "cell 11 (metres 550 to 599)".
 std::string cell_words(std::int64_t cell);
 
 // "cell 11 (metres 550 to 599) already holds a signal, placed by line 4 of the train scenario".
 std::string occupant(const compilation& c, std::int64_t cell);
-
-// Gives every general record 0 in each number and an empty name.
-void clear_general_records(compilation& c);
 
 }  // namespace scenario

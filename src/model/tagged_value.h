@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "model/zeroed_array.h"
+#include "platform/zeroed_array.h"
 
 namespace scenario {
 

@@ -10,11 +10,9 @@
 #include <string>
 #include <string_view>
 
-namespace scenario {
+#include "platform/byte_sink.h"
 
-// Takes the bytes of a file one piece at a time, each with its offset from the start of the file.
-// Together the pieces cover the file once; a file produced in two streams interleaves them.
-using byte_sink = std::function<void(std::uint64_t offset, std::string_view piece)>;
+namespace scenario {
 
 // The n low bytes of v, least significant first, at p; returns the position after them.
 inline char* store_le(char* p, std::uint64_t v, int n) {

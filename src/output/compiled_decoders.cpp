@@ -54,7 +54,7 @@ decoded<std::vector<cella>> decode_route_cells(std::string_view bytes) {
 decoded<tabella_voci> decode_scenario(std::string_view bytes) {
   tabella_voci voci{};
   byte_reader r(bytes);
-  for (int k = 0; k < numero_voci_generali; ++k) {
+  for (int k = 0; k < general_record_count; ++k) {
     voce_generale& v = voci[static_cast<std::size_t>(k)];
     const std::string record = "record " + std::to_string(k);
     auto truncated = [&](const char* field) {

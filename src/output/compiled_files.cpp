@@ -39,9 +39,9 @@ std::string encode_scenario(const tabella_voci& voci) {
     w.u8(v.ottetto0);
     // The reader refuses longer texts; a longer name would have its length wrapped.
     if (v.nome.size() > longest_name)
-      throw name_error("a name of " + std::to_string(v.nome.size()) +
-                       " bytes cannot be stored in the scenario file (at most " +
-                       std::to_string(longest_name) + ")");
+      throw std::length_error("a name of " + std::to_string(v.nome.size()) +
+                              " bytes cannot be stored in the scenario file (at most " +
+                              std::to_string(longest_name) + ")");
     w.i16(static_cast<std::int16_t>(v.nome.size()));
     w.bytes(v.nome);
     w.i16(v.intero1);
@@ -198,31 +198,10 @@ std::string output_file::bytes() const {
   return out;
 }
 
-std::optional<std::string> name_fault(std::string_view role, std::string_view name) {
-  const std::string subject = "the " + std::string(role) + " name";
-  if (name.size() > longest_name)
-    return subject + " is " + std::to_string(name.size()) +
-           " bytes long; the scenario file stores at most " + std::to_string(longest_name);
-  if (name.find('\0') != std::string_view::npos)
-    return subject + " holds a NUL byte, which no file name can hold";
-  const std::string quoted = subject + " \"" + std::string(name) + "\"";
-  if (name.find('/') != std::string_view::npos)
-    return quoted + " holds \"/\": the compiled files must stay inside the output folder";
-  if (name == "." || name == "..")
-    return quoted + " names a folder: the compiled files must stay inside the output folder";
-  return std::nullopt;
-}
-
-void check_names(std::string_view route, std::string_view train) {
-  if (std::optional<std::string> fault = name_fault("route", route)) throw name_error(*fault);
-  if (std::optional<std::string> fault = name_fault("train", train)) throw name_error(*fault);
-}
-
 std::vector<output_file> compiled_files(const compilation& c) {
-  check_names(c.nome_percorso, c.nome_treno);
   std::vector<output_file> files;
-  if (c.genera_linea != 0)
-    files.push_back({geometry_file_name(c.nome_percorso), geometry_size(c.tracciato),
+  if (c.with_track_plan)
+    files.push_back({geometry_file_name(c.route_name), geometry_size(c.tracciato),
                      [&c](const byte_sink& sink) { encode_geometry(c.tracciato, sink); }});
   // The small files are encoded now, so that nothing they hold can fail once writing has begun.
   auto whole = [](std::string name, std::string bytes) {
@@ -231,9 +210,9 @@ std::vector<output_file> compiled_files(const compilation& c) {
                        [bytes = std::move(bytes)](const byte_sink& sink) { sink(0, bytes); }};
   };
   files.push_back(
-      whole(scenario_file_name(c.nome_percorso, c.nome_treno), encode_scenario(c.voci_generali)));
+      whole(scenario_file_name(c.route_name, c.train_name), encode_scenario(c.voci_generali)));
   files.push_back(
-      whole(route_cell_file_name(c.nome_percorso, c.nome_treno), encode_route_cells(c.percorso)));
+      whole(route_cell_file_name(c.route_name, c.train_name), encode_route_cells(c.percorso)));
   return files;
 }
 

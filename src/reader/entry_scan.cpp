@@ -1,5 +1,7 @@
 #include "reader/entry_scan.h"
 
+#include "model/fault_codes.h"
+
 namespace scenario {
 
 std::string lower(std::string_view s) {
@@ -28,15 +30,26 @@ std::optional<std::string> next_key(field_reader& fields, int separators, separa
   return key;
 }
 
+reading_flow refuse(compilation& c, source_file file, const fault& f, source_point at) {
+  record_fault(c, f, file, at);
+  return f.code == fault_code::outside_route ? reading_flow::end_entries : reading_flow::stop;
+}
+
+bool is_section_header(std::string_view key) {
+  const std::size_t first = key.find_first_not_of(' ');
+  if (first != std::string_view::npos && key[first] == '-') return false;
+  return is_bracketed(key);
+}
+
 fault outside_route_fault(const compilation& c, std::string_view what, long_t position, long_t room,
                           std::optional<source_point> at) {
   const std::string head = std::string(what) + " at " + std::to_string(position) + " m ";
   if (position < 0)
-    return {15, position, head + "lies before the start of the route; give a position of 0 or more",
-            at};
+    return {fault_code::outside_route, position,
+            head + "lies before the start of the route; give a position of 0 or more", at};
   const std::int64_t last = c.upper_bound();
   const std::int64_t largest = last * 50 - room;
-  return {15, position,
+  return {fault_code::outside_route, position,
           head + "lies beyond the route: the route is " +
               std::to_string(c.voci_generali[voce::treno_e_percorso].fine) +
               " m long, its cells end at metre " + std::to_string(last * 50 + 49) +

@@ -57,6 +57,26 @@ class key_field {
   std::string folded_;
 };
 
+// How the reading goes on after one entry.
+enum class reading_flow {
+  go_on,
+  end_entries,  // the end of the file, or code 15: the end steps of the file still run
+  stop,         // a refused entry: nothing more is read
+};
+
+// Records a refusal against the field at fault. Code 15 ends the entries through the end steps of
+// the file; any other code stops the reading.
+reading_flow refuse(compilation& c, source_file file, const fault& f, source_point at);
+
+// Whether a key field holds both brackets: a section header, passed over by design.
+inline bool is_bracketed(std::string_view key) {
+  return contains(key, "[") && contains(key, "]");
+}
+
+// Whether a key field ends the line description's general section: bracketed, and not a
+// separator.
+bool is_section_header(std::string_view key);
+
 // Refusal (code 15) of an entry whose position leaves fewer than `room` metres of cells after it,
 // or lies before the start, with the position read and the largest one accepted.
 fault outside_route_fault(const compilation& c, std::string_view what, long_t position, long_t room,

@@ -6,24 +6,16 @@
 #include <string>
 #include <string_view>
 
+#include "model/fault_codes.h"
 #include "model/numeric.h"
 #include "reader/entry_scan.h"
 #include "reader/line_features.h"
+#include "reader/text_boards.h"
 #include "reader/track_plan.h"
 
 namespace scenario {
 
 namespace {
-
-// A field that opens a new section: not a separator, and bracketed.
-bool is_section_header(std::string_view key) {
-  std::size_t first = key.find_first_not_of(' ');
-  if (first != std::string_view::npos && key[first] == '-') return false;
-  return contains(key, "[") && contains(key, "]");
-}
-
-// How an entry leaves the entry loop.
-enum class next_step { go_on, stop_entries, stop_reading };
 
 class line_reader {
  public:
@@ -32,10 +24,8 @@ class line_reader {
   line_reading run();
 
  private:
-  // Records a refusal at the field at fault; code 15 ends only the entries, any other the reading.
-  next_step refuse(const fault& f, source_point at) {
-    record_fault(c_, f, source_file::line_description, at);
-    return f.code == 15 ? next_step::stop_entries : next_step::stop_reading;
+  reading_flow refuse(const fault& f, source_point at) {
+    return scenario::refuse(c_, source_file::line_description, f, at);
   }
 
   // Reads a Long and the point where its field starts.
@@ -52,39 +42,39 @@ class line_reader {
 
   // A key field that matched nothing; bracketed headers are passed over by design.
   void passed_over(const key_field& key, source_point at, bool general_section) {
-    if (!(contains(key.text(), "[") && contains(key.text(), "]")))
+    if (!is_bracketed(key.text()))
       note_passed_over(c_, source_file::line_description, key.text(), at, general_section);
   }
 
   bool general_entry(const key_field& key, source_point key_at);
   void size_arrays();
-  next_step entry(const key_field& key, source_point key_at);
+  reading_flow entry(const key_field& key, source_point key_at);
 
   // The cell of position p (and the 100 metres after it) lies past the route's last cell.
   bool out_of_range(long_t p) const { return c_.upper_bound() < (p + 100.0) / 50.0; }
-  next_step refuse_outside(std::string_view what, long_t p, source_point at) {
+  reading_flow refuse_outside_route(std::string_view what, long_t p, source_point at) {
     return refuse(outside_route_fault(c_, what, p, 100), at);
   }
 
   void gradient(long_t p, long_t g);
   void gradient_tail();
   void fill_gradient(double until);
-  next_step text_board(long_t p, source_point at, const std::string& text);
 
   compilation& c_;
   field_reader& f_;
   std::optional<long_t> length_;  // the last route length read, until the arrays are sized
   bool sized_ = false;
-  std::int64_t cursore_pendenza_ = 0;
-  long_t pendenza_corrente_ = 0;
-  long_t indice_cartello_ = voce::primo_cartello;
-  long_t metro_tracciato_ = 2;
+  std::int64_t gradient_cursor_ = 0;
+  long_t current_gradient_ = 0;
+  long_t next_board_record_ = voce::primo_cartello;
+  long_t next_plan_metre_ = 2;
+  mountain_spans spans_;
 };
 
 line_reading line_reader::run() {
   // Everything before the general section is passed over.
   if (!find_section(f_, "[generale]")) {
-    refuse({102,
+    refuse({fault_code::no_general_section,
             {},
             "no field holds \"[generale]\" before the end of the line description; "
             "put a line \"[generale]\" before the general keys"},
@@ -96,7 +86,6 @@ line_reading line_reader::run() {
   // with thousands of lengths then costs one allocation instead of one per length.
   try {
     while (std::optional<std::string> text = next_key(f_, 10, separator_end::not_tested)) {
-      c_.riga_corrente = *text;
       const key_field key(std::move(*text));
       if (!general_entry(key, f_.where())) {
         size_arrays();
@@ -110,7 +99,7 @@ line_reading line_reader::run() {
   }
   size_arrays();
   if (!sized_) {
-    refuse({104,
+    refuse({fault_code::no_route_length,
             {},
             "the general section ends without \"lunghezza percorso\", so the route has "
             "no cells; add \"lunghezza percorso, L\" (L in metres) to it"},
@@ -118,21 +107,19 @@ line_reading line_reader::run() {
     return {};
   }
 
-  progressive_ordina(c_);
-  c_.numero_montagne = 0;
-  if (c_.genera_linea != 0) metro_tracciato_ = start_track_plan(c_.tracciato);
+  order_progressives(c_);
+  if (c_.with_track_plan) next_plan_metre_ = start_track_plan(c_.tracciato);
 
   // Up to two separator fields stand before an entry.
   while (std::optional<std::string> text = next_key(f_, 2, separator_end::tested)) {
-    c_.riga_corrente = *text;
-    next_step step = entry(key_field(std::move(*text)), f_.where());
-    if (step == next_step::stop_reading) return {};
-    if (step == next_step::stop_entries) break;
+    const reading_flow flow = entry(key_field(std::move(*text)), f_.where());
+    if (flow == reading_flow::stop) return {};
+    if (flow == reading_flow::end_entries) break;
   }
 
   gradient_tail();
-  if (c_.genera_linea != 0) track_plan_tail(c_.tracciato, metro_tracciato_);
-  return {true, indice_cartello_};
+  if (c_.with_track_plan) track_plan_tail(c_.tracciato, next_plan_metre_);
+  return {true, next_board_record_};
 }
 
 // Handles every general key the field holds; false when a fault ends the reading.
@@ -151,11 +138,11 @@ bool line_reader::general_entry(const key_field& key, source_point key_at) {
     source_point at;
     const long_t length = read_long(at);
     v[voce::treno_e_percorso].fine = length;
-    if (length < 0 || length > lunghezza_massima) {
-      refuse({1,
+    if (length < 0 || length > longest_route) {
+      refuse({fault_code::route_length,
               {},
               "route length " + std::to_string(length) + " m is outside 0 to " +
-                  std::to_string(lunghezza_massima) + " m; give a length in that range"},
+                  std::to_string(longest_route) + " m; give a length in that range"},
              at);
       return false;
     }
@@ -189,11 +176,11 @@ bool line_reader::general_entry(const key_field& key, source_point key_at) {
              std::to_string(value - value % 50 + (value < 0 ? -50 : 50));
     };
     if (r.inizio % 50 != 0) {
-      refuse({3, {}, not_multiple("first", r.inizio)}, first_at);
+      refuse({fault_code::repetition_start_grid, {}, not_multiple("first", r.inizio)}, first_at);
       return false;
     }
     if (r.fine % 50 != 0) {
-      refuse({4, {}, not_multiple("second", r.fine)}, second_at);
+      refuse({fault_code::repetition_end_grid, {}, not_multiple("second", r.fine)}, second_at);
       return false;
     }
     if (key.has_exact("4")) {
@@ -201,7 +188,7 @@ bool line_reader::general_entry(const key_field& key, source_point key_at) {
     } else if (key.has_exact("9")) {
       r.posizione = 9;
     } else {
-      refuse({5,
+      refuse({fault_code::repetition_codes,
               {},
               "the signal repetition key \"" + key.text() +
                   "\" holds neither the digit 4 nor 9, the number of codes; write "
@@ -218,36 +205,36 @@ bool line_reader::general_entry(const key_field& key, source_point key_at) {
 // Fresh arrays for the last length read, if any.
 void line_reader::size_arrays() {
   if (!length_) return;
-  const std::int64_t n = std::int64_t{*length_} + coda_percorso;
+  const std::int64_t n = std::int64_t{*length_} + route_tail;
   length_.reset();
   const auto last_cell = static_cast<std::size_t>(nearest(double(n) / 50.0));
   c_.percorso = std::vector<cella>(last_cell + 1);
-  if (c_.genera_linea != 0) c_.tracciato.resize(static_cast<std::size_t>(n));
+  if (c_.with_track_plan) c_.tracciato.resize(static_cast<std::size_t>(n));
   sized_ = true;
 }
 
-next_step line_reader::entry(const key_field& key, source_point key_at) {
+reading_flow line_reader::entry(const key_field& key, source_point key_at) {
   bool matched = false;
   if (key.has("pendenza")) {
     matched = true;
     source_point at;
     const long_t p = read_long(at);
     const long_t g = f_.read_long();
-    if (out_of_range(p)) return refuse_outside("gradient", p, at);
+    if (out_of_range(p)) return refuse_outside_route("gradient", p, at);
     begin("gradient", p, at);
     gradient(p, g);
   }
 
-  if (c_.genera_linea != 0 && key.has("curva")) {
+  if (c_.with_track_plan && key.has("curva")) {
     matched = true;
     source_point at, length_at;
     const long_t p = read_long(at);
     const long_t l = read_long(length_at);
-    if (out_of_range(p)) return refuse_outside("curve", p, at);
+    if (out_of_range(p)) return refuse_outside_route("curve", p, at);
     begin("curve", p, at);
-    if (!curve_step(c_.tracciato, key.text(), p, l, metro_tracciato_)) {
-      if (!curvatura(key.text())) {
-        return refuse({103,
+    if (!curve_step(c_.tracciato, key.text(), p, l, next_plan_metre_)) {
+      if (!curvature_of(key.text())) {
+        return refuse({fault_code::curve_refused,
                        {},
                        "curve key \"" + key.text() +
                            "\" holds no class digit 1 to 6, so its curvature is unknown; write "
@@ -255,9 +242,8 @@ next_step line_reader::entry(const key_field& key, source_point key_at) {
                       key_at);
       }
       const std::int64_t end = std::int64_t{p} + l;
-      const std::int64_t last =
-          std::min<std::int64_t>(c_.tracciato.last_index(), ultimo_metro_tracciato);
-      return refuse({103,
+      const std::int64_t last = std::min<std::int64_t>(c_.tracciato.last_index(), last_plan_metre);
+      return refuse({fault_code::curve_refused,
                      {},
                      "curve from " + std::to_string(p) + " m over " + std::to_string(l) +
                          " m would run the track plan to metre " + std::to_string(end) +
@@ -272,12 +258,13 @@ next_step line_reader::entry(const key_field& key, source_point key_at) {
   if (key.has("montagna")) {
     matched = true;
     source_point at;
-    const long_t inizio = read_long(at);
-    const long_t fine = f_.read_long();
-    long_t tipo = f_.read_long();
-    if (out_of_range(inizio)) return refuse_outside("mountain span", inizio, at);
-    begin("mountain span", inizio, at);
-    if (auto refused = memo_montagna(c_, inizio, fine, tipo)) return refuse(*refused, at);
+    montagna_entry e;
+    e.inizio = read_long(at);
+    e.fine = f_.read_long();
+    e.tipo = f_.read_long();
+    if (out_of_range(e.inizio)) return refuse_outside_route("mountain span", e.inizio, at);
+    begin("mountain span", e.inizio, at);
+    if (auto refused = place_mountain_span(c_, spans_, e)) return refuse(*refused, at);
   }
 
   if (key.has("indicatori_v")) {
@@ -293,26 +280,28 @@ next_step line_reader::entry(const key_field& key, source_point key_at) {
     e.vbd = f_.read_long();
     e.vcd = f_.read_long();
     e.strisced = f_.read_integer();
-    if (out_of_range(e.posizione)) return refuse_outside("speed-limit board", e.posizione, at);
+    if (out_of_range(e.posizione))
+      return refuse_outside_route("speed-limit board", e.posizione, at);
     begin("speed-limit board", e.posizione, at);
-    if (auto refused = memo_indicatori_v_max(c_, e)) return refuse(*refused, at);
+    if (auto refused = place_speed_board(c_, e)) return refuse(*refused, at);
   }
 
   if (key.has("cartello") && key.has("indicat")) {
-    source_point at;
-    const long_t p = read_long(at);
-    const std::string text = f_.read_text();
-    return text_board(p, at, text);
+    cartello_entry e;
+    e.posizione = read_long(e.at);
+    e.testo = f_.read_text();
+    if (auto refused = place_text_board(c_, e, next_board_record_)) return refuse(*refused, e.at);
+    return reading_flow::go_on;
   }
   if (!matched) passed_over(key, key_at, false);
-  return next_step::go_on;
+  return reading_flow::go_on;
 }
 
 // Each cell carries the gradient of the last entry starting at or before it, plus 100.
 void line_reader::gradient(long_t p, long_t g) {
   const double t = nearest(p / 50.0);
   if (t > 0) fill_gradient(t);
-  pendenza_corrente_ = g;
+  current_gradient_ = g;
 }
 
 // The last three cells keep no gradient.
@@ -323,34 +312,9 @@ void line_reader::gradient_tail() {
 // Writes the current gradient from the cursor up to `until`, the cursor's cell at least once,
 // never past the last cell.
 void line_reader::fill_gradient(double until) {
-  fill_cells(c_.percorso, cursore_pendenza_, until, c_.upper_bound(), [this](cella& cell) {
-    cell.pendenza = low_byte(std::int64_t{pendenza_corrente_} + 100);
+  fill_cells(c_.percorso, gradient_cursor_, until, c_.upper_bound(), [this](cella& cell) {
+    cell.pendenza = low_byte(std::int64_t{current_gradient_} + 100);
   });
-}
-
-next_step line_reader::text_board(long_t p, source_point at, const std::string& text) {
-  if (p < 0 || out_of_range(p)) return refuse_outside("text board", p, at);
-  // Record 0 takes the 81st board; there is no record for an 82nd.
-  if (indice_cartello_ < 0)
-    return refuse({106, p,
-                   "text board at " + std::to_string(p) +
-                       " m is the 82nd: the general records hold at most 81 board texts; "
-                       "remove a board"},
-                  at);
-  begin("text board", p, at);
-  const auto index = static_cast<std::int64_t>(nearest(p / 50.0 + 1));
-  cella& cell = c_.percorso[static_cast<std::size_t>(index)];
-  if (!is_free(cell))
-    return refuse({6, p,
-                   "text board at " + std::to_string(p) + " m: " + occupant(c_, index) +
-                       "; move one of the two by 50 m or more"},
-                  at);
-  note_placement(c_, index);
-  cell.tipo = tipo_cella::cartello_indicatore;
-  cell.valore1 = static_cast<integer_t>(indice_cartello_);
-  c_.voci_generali[static_cast<std::size_t>(indice_cartello_)].nome = text;
-  --indice_cartello_;
-  return next_step::go_on;
 }
 
 }  // namespace

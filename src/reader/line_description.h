@@ -9,7 +9,7 @@ namespace scenario {
 
 struct line_reading {
   bool read_train = false;  // the reading goes on with the train file (no fault, or code 15)
-  long_t indice_cartello = voce::primo_cartello;  // next free text-board record
+  long_t next_board_record = voce::primo_cartello;  // next free text-board record
 };
 
 // Reads the line description from `fields` into the model. Faults are recorded with the line of the

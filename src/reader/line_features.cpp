@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "model/fault_codes.h"
 #include "model/numeric.h"
 #include "reader/entry_scan.h"
 
@@ -28,7 +29,7 @@ void put(voce_generale& v, const progressiva& p) {
 
 }  // namespace
 
-void progressive_ordina(compilation& c) {
+void order_progressives(compilation& c) {
   const progressiva r81 = take(c.voci_generali[voce::progressiva_tre]);
   const progressiva r82 = take(c.voci_generali[voce::progressiva_due]);
   const progressiva r83 = take(c.voci_generali[voce::progressiva_uno]);
@@ -77,21 +78,24 @@ void progressive_ordina(compilation& c) {
   put(c.voci_generali[voce::progressiva_uno], ordered[2]);
 }
 
-std::optional<fault> memo_montagna(compilation& c, long_t inizio, long_t fine, long_t& tipo) {
+std::optional<fault> place_mountain_span(compilation& c, mountain_spans& spans,
+                                         const montagna_entry& e) {
+  const auto [inizio, fine, tipo_letto] = e;
+  long_t tipo = tipo_letto;
   const double last = nearest(fine / 50.0 - 1);
   if (inizio < 0) return outside_route_fault(c, "mountain span", inizio, 0);
   if (last > c.upper_bound()) {
-    return fault{15, fine,
+    return fault{fault_code::outside_route, fine,
                  "mountain span from " + std::to_string(inizio) + " m to " + std::to_string(fine) +
                      " m ends past the route's cells, which end at metre " +
                      std::to_string(std::int64_t{c.upper_bound()} * 50 + 49) +
                      "; end the span at metre " +
                      std::to_string(std::int64_t{c.upper_bound()} * 50 + 74) + " or before"};
   }
-  if (c.numero_montagne >= massimo_montagne) {
-    return fault{105, inizio,
+  if (spans.count >= most_mountain_spans) {
+    return fault{fault_code::too_many_spans, inizio,
                  "mountain span at " + std::to_string(inizio) + " m is the 81st: at most " +
-                     std::to_string(massimo_montagne) +
+                     std::to_string(most_mountain_spans) +
                      " spans are kept; join neighbouring spans into one"};
   }
 
@@ -100,20 +104,21 @@ std::optional<fault> memo_montagna(compilation& c, long_t inizio, long_t fine, l
     tipo -= 10;
     marked = true;
   }
-  const long_t n = ++c.numero_montagne;
-  c.inizio_montagne[n] = inizio;
-  c.fine_montagne[n] = fine;
+  const long_t n = ++spans.count;
+  spans.inizio[n] = inizio;
+  spans.fine[n] = fine;
   // Spans close together (or overlapping) read as one continuous relief.
-  if (n > 1 && std::int64_t{inizio} - c.fine_montagne[n - 1] <= 150) tipo = 3;
+  if (n > 1 && std::int64_t{inizio} - spans.fine[n - 1] <= 150) tipo = 3;
 
   const double first = nearest(inizio / 50.0);
   const byte_t kind = low_byte(tipo);
-  long_t j = 1;
-  for (auto i = static_cast<std::int64_t>(first); i <= static_cast<std::int64_t>(last); ++i, ++j) {
+  long_t counted = 1;
+  for (auto i = static_cast<std::int64_t>(first); i <= static_cast<std::int64_t>(last);
+       ++i, ++counted) {
     cella& cell = c.percorso[static_cast<std::size_t>(i)];
     cell.montagna = kind;
     // A scenery mark every 200 metres, only where nothing else stands.
-    if (marked && j % 4 == 0 && cell.tipo == tipo_cella::nulla) {
+    if (marked && counted % 4 == 0 && cell.tipo == tipo_cella::nulla) {
       cell.tipo = tipo_cella::montagna;
       note_placement(c, i);
     }
@@ -121,14 +126,14 @@ std::optional<fault> memo_montagna(compilation& c, long_t inizio, long_t fine, l
   return std::nullopt;
 }
 
-std::optional<fault> memo_indicatori_v_max(compilation& c, const indicatori_entry& e) {
+std::optional<fault> place_speed_board(compilation& c, const indicatori_entry& e) {
   const auto& [posizione, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced] = e;
   const double index = nearest(posizione / 50.0 + 1);
   if (posizione < 0 || index > c.upper_bound())
     return outside_route_fault(c, "speed-limit board", posizione, 100);
   cella& cell = c.percorso[static_cast<std::size_t>(index)];
   if (!is_free(cell)) {
-    return fault{21, posizione,
+    return fault{fault_code::speed_board_taken, posizione,
                  "speed-limit board at " + std::to_string(posizione) +
                      " m: " + occupant(c, static_cast<std::int64_t>(index)) +
                      "; move one of the two by 50 m or more"};

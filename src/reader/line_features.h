@@ -2,6 +2,7 @@
 // speed-limit boards.
 #pragma once
 
+#include <array>
 #include <optional>
 
 #include "model/model.h"
@@ -10,12 +11,29 @@ namespace scenario {
 
 // Puts records 81, 82 and 83 (the kilometre progressives as read) in order of their route
 // positions, and adds 100 to the value of each one flagged 1.
-void progressive_ordina(compilation& c);
+void order_progressives(compilation& c);
 
-// Lays one mountain span over the cells and into the span tables. `tipo` may be changed in place.
-// A span starting before the route, or ending past its last cell, is refused with code 15; an 81st
-// span with code 105. A refusal is returned; the caller records it.
-std::optional<fault> memo_montagna(compilation& c, long_t inizio, long_t fine, long_t& tipo);
+inline constexpr int most_mountain_spans = 80;
+
+// The spans laid so far, entries 1 .. 80: the gap test compares a span with the one before.
+struct mountain_spans {
+  long_t count = 0;
+  std::array<long_t, most_mountain_spans + 1> inizio{};
+  std::array<long_t, most_mountain_spans + 1> fine{};
+};
+
+// The values of a "montagna" entry, in file order.
+struct montagna_entry {
+  long_t inizio = 0;  // metres
+  long_t fine = 0;    // metres
+  long_t tipo = 0;    // scenery type; above 10: with a scenery mark every 200 m
+};
+
+// Lays one mountain span over the cells and into `spans`. A span starting before the route, or
+// ending past its last cell, is refused with code 15; an 81st span with code 105. A refusal is
+// returned; the caller records it.
+std::optional<fault> place_mountain_span(compilation& c, mountain_spans& spans,
+                                         const montagna_entry& e);
 
 // The values of an "indicatori_v" entry, in file order: the three speeds a, b, c of each side s
 // and d, and each side's stripes.
@@ -34,6 +52,6 @@ struct indicatori_entry {
 // Places one speed-limit board. A board before the route or past its last cell is refused with code
 // 15, one on an occupied cell with code 21; a speed code that does not fit an Integer throws
 // reading_failure and leaves the cell as it was.
-std::optional<fault> memo_indicatori_v_max(compilation& c, const indicatori_entry& e);
+std::optional<fault> place_speed_board(compilation& c, const indicatori_entry& e);
 
 }  // namespace scenario

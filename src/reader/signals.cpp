@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/fault_codes.h"
 #include "model/numeric.h"
 
 namespace scenario {
@@ -33,11 +34,12 @@ fault taken(const compilation& c, long_t code, long_t posizione, std::string_vie
 
 }  // namespace
 
-std::optional<fault> memo_segnale(compilation& c, const segnale_entry& e) {
+std::optional<fault> place_signal(compilation& c, const segnale_entry& e) {
   const auto [posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo_letto] = e;
   const std::int64_t i = cell_at(posizione, 1);
   if (!free_at(c, i))
-    return taken(c, 16, posizione, "signal at " + std::to_string(posizione) + " m", i);
+    return taken(c, fault_code::signal_taken, posizione,
+                 "signal at " + std::to_string(posizione) + " m", i);
   cella& s = at(c, i);
   s.tipo = tipo_cella::segnale;
   note_placement(c, i);
@@ -52,13 +54,13 @@ std::optional<fault> memo_segnale(compilation& c, const segnale_entry& e) {
   // Approach marks go on whatever the cell holds; before the start of the route they are dropped.
   const std::int64_t aspetto = std::int64_t{sx} * 3 + dx;
   for (int n = 1; n <= 4; ++n) {
-    const std::int64_t j = i - 2 * n;
-    if (j >= 0) at(c, j).preavviso = low_byte(aspetto * 10 + n);
+    const std::int64_t mark = i - 2 * n;
+    if (mark >= 0) at(c, mark).preavviso = low_byte(aspetto * 10 + n);
   }
   return std::nullopt;
 }
 
-std::optional<fault> memo_rallentamento(compilation& c, const rallentamento_entry& entry) {
+std::optional<fault> place_restriction(compilation& c, const rallentamento_entry& entry) {
   const auto [x, v, l, f_tt, f_ta_letto, d_v] = entry;
   const std::string head = "restriction at " + std::to_string(x) + " m";
   long_t f_ta = f_ta_letto;
@@ -69,19 +71,22 @@ std::optional<fault> memo_rallentamento(compilation& c, const rallentamento_entr
 
   if (has_warning) {
     if (!free_at(c, w))
-      return taken(c, 17, x, head + ", its warning board 1200 m before the start", w);
+      return taken(c, fault_code::warning_taken, x,
+                   head + ", its warning board 1200 m before the start", w);
   } else {
     f_ta = 0;  // too close to the start of the route for a warning and its approach
   }
-  if (!free_at(c, s)) return taken(c, 18, x, head + ", its start", s);
+  if (!free_at(c, s))
+    return taken(c, fault_code::restriction_start_taken, x, head + ", its start", s);
   if (e > c.upper_bound()) {
-    return fault{19, x,
+    return fault{fault_code::restriction_end_taken, x,
                  head + " over " + std::to_string(l) + " m ends in " + cell_words(e) +
                      ", past the route's last cell " + std::to_string(c.upper_bound()) +
                      "; shorten the restriction"};
   }
   if (!free_at(c, e))
-    return taken(c, 19, x, head + ", its end " + std::to_string(l) + " m after the start", e);
+    return taken(c, fault_code::restriction_end_taken, x,
+                 head + ", its end " + std::to_string(l) + " m after the start", e);
 
   const integer_t velocita = low_16(v);
   at(c, e).tipo = tipo_cella::fine_rallentamento;
@@ -106,7 +111,8 @@ std::optional<fault> memo_rallentamento(compilation& c, const rallentamento_entr
   const std::int64_t q = cell_at(double(x) - 1200, 0);
   for (int i = 0; i <= 3; ++i) {
     if (!free_at(c, q - i))
-      return taken(c, 20, x, head + ", its approach cells before the warning board", q - i);
+      return taken(c, fault_code::approach_taken, x,
+                   head + ", its approach cells before the warning board", q - i);
   }
   for (int i = 0; i <= 3; ++i) {
     cella& a = at(c, q - i);

@@ -35,11 +35,11 @@ struct rallentamento_entry {
 // Places the signal in cell nearest(posizione / 50 + 1), with its four approach marks 100 to 400 m
 // before it. A taken cell is refused with code 16 and nothing is written. A refusal is returned at
 // the entry's position; the caller records it.
-std::optional<fault> memo_segnale(compilation& c, const segnale_entry& e);
+std::optional<fault> place_signal(compilation& c, const segnale_entry& e);
 
 // Places the restriction: end, start and (beyond 1500 m) warning cell, and on request the four
 // approach cells. Refusals: codes 17, 18, 19 (nothing written) or 20 (end, start and warning cells
 // stay written), at the entry's position.
-std::optional<fault> memo_rallentamento(compilation& c, const rallentamento_entry& e);
+std::optional<fault> place_restriction(compilation& c, const rallentamento_entry& e);
 
 }  // namespace scenario

@@ -23,7 +23,7 @@ bool run(tracciato_t& plan, long_t& metro, std::int64_t until, bool turning, dou
 
 }  // namespace
 
-std::optional<double> curvatura(std::string_view key) {
+std::optional<double> curvature_of(std::string_view key) {
   static constexpr struct {
     char digit;
     double k;
@@ -44,12 +44,12 @@ long_t start_track_plan(tracciato_t& plan) {
 
 bool curve_step(tracciato_t& plan, std::string_view key, long_t start, long_t length,
                 long_t& metro) {
-  const std::optional<double> k = curvatura(key);
+  const std::optional<double> k = curvature_of(key);
   if (!k) return false;
   const std::int64_t end = std::int64_t{start} + length;
   if (std::max<std::int64_t>(start, end) > plan.last_index()) return false;
-  if (!run(plan, metro, start, false, 0.0, ultimo_metro_tracciato)) return false;
-  return run(plan, metro, end, true, *k, ultimo_metro_tracciato);
+  if (!run(plan, metro, start, false, 0.0, last_plan_metre)) return false;
+  return run(plan, metro, end, true, *k, last_plan_metre);
 }
 
 void track_plan_tail(tracciato_t& plan, long_t& metro) {

@@ -10,12 +10,12 @@
 namespace scenario {
 
 // The plan may not pass this metre, whatever the length of the route.
-inline constexpr long_t ultimo_metro_tracciato = 1000000;
+inline constexpr long_t last_plan_metre = 1000000;
 
 // Curvature per metre named by a curve key field: the first class digit found ("1" before "2" ...
 // before "6") gives its size, an "s" in either case turns it to the negative side. nullopt when the
 // key holds no class digit.
-std::optional<double> curvatura(std::string_view key);
+std::optional<double> curvature_of(std::string_view key);
 
 // Points 0 and 1 as the Integers (0, 0) and (0, 1); the first step runs along the second
 // coordinate. Returns the next point to compute.

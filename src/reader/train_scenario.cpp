@@ -4,7 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "model/fault_codes.h"
 #include "model/numeric.h"
+#include "reader/cut_points.h"
 #include "reader/entry_scan.h"
 #include "reader/signals.h"
 #include "reader/stations.h"
@@ -13,33 +15,25 @@ namespace scenario {
 
 namespace {
 
-// How the reading goes on after one step.
-enum class flow {
-  go_on,
-  end_steps,  // end of the file, or code 15: the tails and the progressive check still run
-  stop,       // a refused entry: nothing more is read or written
-};
-
 class train_reader {
  public:
-  train_reader(compilation& c, field_reader& fields, long_t indice_cartello)
-      : c_(c), fields_(fields), indice_cartello_(indice_cartello) {}
+  train_reader(compilation& c, field_reader& fields, long_t next_board_record)
+      : c_(c), fields_(fields), next_board_record_(next_board_record) {}
 
   void run() {
     // Everything before "[generale]" is passed over; at least one field is read, so an empty
     // file fails here. A file without the section reads no entry and still runs the end steps.
     find_section(fields_, "[generale]");
-    flow f = flow::go_on;
-    while (f == flow::go_on) f = entry();
-    if (f == flow::end_steps) end_steps();
+    reading_flow flow = reading_flow::go_on;
+    while (flow == reading_flow::go_on) flow = entry();
+    if (flow == reading_flow::end_entries) end_steps();
   }
 
  private:
-  flow entry() {
+  reading_flow entry() {
     // Up to two separator fields are passed over; a third is taken as the key.
     std::optional<std::string> text = next_key(fields_, 2, separator_end::tested);
-    if (!text) return flow::end_steps;
-    c_.riga_corrente = *text;
+    if (!text) return reading_flow::end_entries;
     const key_field key(std::move(*text));
     const source_point key_at = fields_.where();
     const std::size_t entries_before = c_.entries_read.size();
@@ -57,10 +51,10 @@ class train_reader {
       treno_e_percorso.posizione = fields_.read_long();
     }
     if (key.has("velocit")) {
-      if (flow f = velocita(); f != flow::go_on) return f;
+      if (reading_flow flow = velocita(); flow != reading_flow::go_on) return flow;
     }
     if (key.has("aderenza")) {
-      if (flow f = aderenza(); f != flow::go_on) return f;
+      if (reading_flow flow = aderenza(); flow != reading_flow::go_on) return flow;
     }
     if (key.has("orologio")) {
       matched = true;
@@ -73,33 +67,29 @@ class train_reader {
       treno.intero1 = fields_.read_integer();
     }
     if (key.has("segnale")) {
-      if (flow f = segnale(); f != flow::go_on) return f;
+      if (reading_flow flow = segnale(); flow != reading_flow::go_on) return flow;
     }
     if (key.has("rallentamento")) {
-      if (flow f = rallentamento(); f != flow::go_on) return f;
+      if (reading_flow flow = rallentamento(); flow != reading_flow::go_on) return flow;
     }
     if (key.has("abbattimento")) {
-      if (flow f = abbattimento(); f != flow::go_on) return f;
+      if (reading_flow flow = abbattimento(); flow != reading_flow::go_on) return flow;
     }
     if (key.has("stazione")) return stazione();
     // The entries with a position log themselves.
-    if (!matched && c_.entries_read.size() == entries_before &&
-        !(contains(key.text(), "[") && contains(key.text(), "]")))
+    if (!matched && c_.entries_read.size() == entries_before && !is_bracketed(key.text()))
       note_passed_over(c_, source_file::train_scenario, key.text(), key_at);
-    return flow::go_on;
+    return reading_flow::go_on;
   }
 
   // The entry's position must leave 100 m of cells after it.
   bool outside_route(long_t p) const { return (double(p) + 100) / 50 > c_.upper_bound(); }
 
-  // Records a refusal against the field at fault: code 15 ends the reading through its end steps,
-  // any other stops it at once.
-  flow refuse(const fault& f, source_point at) {
-    record_fault(c_, f, source_file::train_scenario, at);
-    return f.code == 15 ? flow::end_steps : flow::stop;
+  reading_flow refuse(const fault& f, source_point at) {
+    return scenario::refuse(c_, source_file::train_scenario, f, at);
   }
 
-  flow out_of_route(std::string_view what, long_t p, source_point at) {
+  reading_flow refuse_outside_route(std::string_view what, long_t p, source_point at) {
     return refuse(outside_route_fault(c_, what, p, 100), at);
   }
 
@@ -132,41 +122,42 @@ class train_reader {
   }
   void write_adhesion(cella& cell) const { cell.aderenza = low_byte(current_adhesion_); }
 
-  flow velocita() {
+  reading_flow velocita() {
     source_point at;
     const long_t p = read_position("speed limit", at);
     const long_t v = fields_.read_long();
-    if (outside_route(p)) return out_of_route("speed limit", p, at);
+    if (outside_route(p)) return refuse_outside_route("speed limit", p, at);
     fill(speed_cursor_, nearest_as<long_t>(p / 50.0), [this](cella& x) { write_speed(x); });
     current_speed_ = v;
-    return flow::go_on;
+    return reading_flow::go_on;
   }
 
-  flow aderenza() {
+  reading_flow aderenza() {
     source_point at;
     const long_t p = read_position("adhesion", at);
     const long_t a = fields_.read_long();
-    if (outside_route(p)) return out_of_route("adhesion", p, at);
+    if (outside_route(p)) return refuse_outside_route("adhesion", p, at);
     fill(adhesion_cursor_, nearest_as<long_t>(p / 50.0), [this](cella& x) { write_adhesion(x); });
     current_adhesion_ = a;
-    return flow::go_on;
+    return reading_flow::go_on;
   }
 
   // After a signal or a restriction any code stops the reading, even one left from before the
   // entry (a 15 of the line description): the entry's position then marks where it stopped.
-  flow after_placing(const std::optional<fault>& refused, long_t posizione, source_point at) {
+  reading_flow after_placing(const std::optional<fault>& refused, long_t posizione,
+                             source_point at) {
     if (refused) return refuse(*refused, at);
-    if (c_.codice_errore <= 0) return flow::go_on;
-    const long_t still_set = c_.codice_errore;
+    if (c_.fault_code <= 0) return reading_flow::go_on;
+    const long_t still_set = c_.fault_code;
     record_fault(c_,
                  {still_set, posizione,
                   "the reading stops at this entry because fault " + std::to_string(still_set) +
                       " is still set"},
                  source_file::train_scenario, at, severity::note);
-    return flow::stop;
+    return reading_flow::stop;
   }
 
-  flow segnale() {
+  reading_flow segnale() {
     segnale_entry e;
     source_point at;
     e.posizione = read_position("signal", at);
@@ -180,11 +171,11 @@ class train_reader {
     e.d2 = fields_.read_long();
     e.d3 = fields_.read_long();
     e.tempo = fields_.read_long();
-    if (outside_route(e.posizione)) return out_of_route("signal", e.posizione, at);
-    return after_placing(memo_segnale(c_, e), e.posizione, at);
+    if (outside_route(e.posizione)) return refuse_outside_route("signal", e.posizione, at);
+    return after_placing(place_signal(c_, e), e.posizione, at);
   }
 
-  flow rallentamento() {
+  reading_flow rallentamento() {
     rallentamento_entry e;
     source_point at;
     e.x = read_position("restriction", at);
@@ -193,40 +184,60 @@ class train_reader {
     e.f_tt = fields_.read_long();
     e.f_ta = fields_.read_long();
     e.d_v = fields_.read_long();
-    if (outside_route(e.x)) return out_of_route("restriction", e.x, at);
-    return after_placing(memo_rallentamento(c_, e), e.x, at);
+    if (outside_route(e.x)) return refuse_outside_route("restriction", e.x, at);
+    return after_placing(place_restriction(c_, e), e.x, at);
   }
 
-  flow abbattimento() {
+  reading_flow abbattimento() {
     source_point at;
-    const long_t p = read_position("code cut point", at);
-    const long_t w = fields_.read_long();
-    if (outside_route(p)) return out_of_route("code cut point", p, at);
-    // A span-style cell, one before a signal at the same position.
-    const auto i = static_cast<std::int64_t>(nearest(p / 50.0));
-    if (i < 0 || i > c_.upper_bound() || !is_free(c_.percorso[static_cast<std::size_t>(i)])) {
-      return refuse({7, p,
-                     "code cut point at " + std::to_string(p) + " m: " + occupant(c_, i) +
-                         "; move one of the two by 50 m or more"},
-                    at);
-    }
-    note_placement(c_, i);
-    cella& cell = c_.percorso[static_cast<std::size_t>(i)];
-    if (w > 0) {
-      cell.tipo = tipo_cella::abbattimento;
-      cell.valore1 = low_16(w);
-    } else {
-      cell.tipo = tipo_cella::abbattimento_nullo;
-    }
-    return flow::go_on;
+    abbattimento_entry e;
+    e.posizione = read_position("code cut point", at);
+    e.valore = fields_.read_long();
+    if (outside_route(e.posizione)) return refuse_outside_route("code cut point", e.posizione, at);
+    if (auto refused = place_cut_point(c_, e)) return refuse(*refused, at);
+    return reading_flow::go_on;
   }
 
-  flow stazione() {
+  // The position is checked before any other value is read, the length before the values after
+  // it; the record keeps what was read when the reading stops midway.
+  reading_flow stazione() {
     source_point at;
-    const long_t posizione = read_position("station", at);
-    const std::optional<fault> refused =
-        memo_stazione(c_, k_, posizione, fields_, indice_cartello_);
-    return refused ? refuse(*refused, at) : flow::go_on;
+    stazione_entry e;
+    e.posizione = read_position("station", at);
+    voce_generale& record = c_.voci_generali[static_cast<std::size_t>(k_)];
+    try {
+      if (auto refused = station_position_fault(c_, e.posizione)) {
+        store_station_values(record, e);
+        return refuse(*refused, at);
+      }
+      e.tipo = fields_.read_byte();
+      e.lunghezza = fields_.read_long();
+      if (auto refused = station_length_fault(e.posizione, e.lunghezza, fields_.where())) {
+        store_station_values(record, e);
+        return refuse(*refused, at);
+      }
+      e.ottetto0 = fields_.read_byte();
+      e.ottetto4 = fields_.read_byte();
+      e.ottetto3 = fields_.read_byte();
+      e.intero1 = fields_.read_integer();
+      e.intero2 = fields_.read_integer();
+      e.ottetto1 = fields_.read_byte();
+      e.intero3 = fields_.read_integer();
+      e.intero4 = fields_.read_integer();
+      e.intero5 = fields_.read_integer();
+      e.ottetto2 = fields_.read_byte();
+      e.ore = fields_.read_long();
+      e.minuti = fields_.read_long();
+      e.secondi = fields_.read_long();
+      // A time that does not fit fails here, before the name is read.
+      e.orario = station_time(e.ore, e.minuti, e.secondi);
+      e.nome = fields_.read_text();
+    } catch (const reading_failure&) {
+      store_station_values(record, e);
+      throw;
+    }
+    const std::optional<fault> refused = place_station(c_, k_, e, next_board_record_);
+    return refused ? refuse(*refused, at) : reading_flow::go_on;
   }
 
   void end_steps() {
@@ -237,7 +248,7 @@ class train_reader {
       const voce_generale& v = c_.voci_generali[r];
       if (v.inizio % 50 != 0 || v.fine % 50 != 0) {
         record_fault(c_,
-                     {2, std::nullopt,
+                     {fault_code::progressive_grid, std::nullopt,
                       "kilometre progressive at " + std::to_string(v.inizio) + " m with value " +
                           std::to_string(v.fine) +
                           " (after ordering and the flag's 100): position and value must both be "
@@ -250,7 +261,7 @@ class train_reader {
 
   compilation& c_;
   field_reader& fields_;
-  const long_t indice_cartello_;
+  const long_t next_board_record_;
 
   std::int64_t speed_cursor_ = 0;
   long_t current_speed_ = 0;
@@ -261,8 +272,8 @@ class train_reader {
 
 }  // namespace
 
-void read_train_scenario(compilation& c, field_reader& fields, long_t indice_cartello) {
-  train_reader(c, fields, indice_cartello).run();
+void read_train_scenario(compilation& c, field_reader& fields, long_t next_board_record) {
+  train_reader(c, fields, next_board_record).run();
 }
 
 }  // namespace scenario

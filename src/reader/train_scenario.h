@@ -8,7 +8,7 @@
 namespace scenario {
 
 // Reads the train scenario from `fields` into the model, after the line description has been read.
-// `indice_cartello` is the next free text-board record; station records must stay below it.
-void read_train_scenario(compilation& c, field_reader& fields, long_t indice_cartello);
+// `next_board_record` is the next free text-board record; station records must stay below it.
+void read_train_scenario(compilation& c, field_reader& fields, long_t next_board_record);
 
 }  // namespace scenario

@@ -5,9 +5,9 @@
 #include <tuple>
 #include <utility>
 
-#include "model/text.h"
 #include "reader/entry_scan.h"
 #include "tool/suggest.h"
+#include "tool/text_encoding.h"
 
 namespace scenario {
 
@@ -87,7 +87,7 @@ void position_checks(const compilation& c, std::vector<diagnostic>& out) {
   for (const read_entry& e : c.entries_read) {
     const std::string what = std::string(e.list) + " at " + std::to_string(e.position) + " m";
     if (e.position > length) {
-      out.push_back(warning_at(author_code::beyond_end, e.file, e.at,
+      out.push_back(warning_at(fault_code::beyond_end, e.file, e.at,
                                what + " lies beyond the route's end at " + std::to_string(length) +
                                    " m; the compile takes it without a word, in the 7000 m of "
                                    "cells after the end"));
@@ -98,12 +98,12 @@ void position_checks(const compilation& c, std::vector<diagnostic>& out) {
     if (!before || !ordered_list(e.list)) continue;
     const std::string after = " (line " + std::to_string(before->at.line) + ")";
     if (e.position < before->position) {
-      out.push_back(warning_at(author_code::backwards, e.file, e.at,
+      out.push_back(warning_at(fault_code::backwards, e.file, e.at,
                                what + " comes after the " + std::string(e.list) + " at " +
                                    std::to_string(before->position) + " m" + after +
                                    ": positions go backwards; list the entries in order"));
     } else if (e.position == before->position && cursor_list(e.list)) {
-      out.push_back(warning_at(author_code::same_position, e.file, e.at,
+      out.push_back(warning_at(fault_code::same_position, e.file, e.at,
                                what + " repeats the position of the entry before it" + after +
                                    "; the earlier value still takes one more cell"));
     }
@@ -118,7 +118,7 @@ void key_checks(const compilation& c, std::vector<diagnostic>& out) {
     if (f.file == unknown_file && f.at.line == unknown_line) continue;
     if (is_number_text(f.text)) {
       out.push_back(warning_at(
-          author_code::stray_value, f.file, f.at,
+          fault_code::stray_value, f.file, f.at,
           "the value field \"" + trimmed_lower(f.text) +
               "\" belongs to no entry and is passed over (a decimal point is \".\": \"-4,5\" "
               "reads as -4 and a stray 5)",
@@ -131,7 +131,7 @@ void key_checks(const compilation& c, std::vector<diagnostic>& out) {
     const std::string suggestion = nearest_key(f.file, f.text, f.general_section);
     if (!suggestion.empty()) message += " (did you mean '" + suggestion + "'?)";
     message += "; the entry is passed over with its values";
-    out.push_back(warning_at(author_code::unknown_key, f.file, f.at, message));
+    out.push_back(warning_at(fault_code::unknown_key, f.file, f.at, message));
     unknown_file = f.file;
     unknown_line = f.at.line;
   }
@@ -156,7 +156,7 @@ void encoding_checks(source_file file, std::string_view bytes, std::vector<diagn
       const std::size_t n = utf8_sequence_at(text, i);
       if (n == 0) continue;
       out.push_back(warning_at(
-          author_code::looks_like_utf8, file, {line, static_cast<int>(i) + 1},
+          fault_code::looks_like_utf8, file, {line, static_cast<int>(i) + 1},
           text_kind(text) + " looks like UTF-8 (\"" + std::string(text.substr(i, n)) +
               "\"); the simulator reads Windows-1252; save the file in that code page or give "
               "--input-encoding utf-8"));

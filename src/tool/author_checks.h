@@ -7,20 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "model/fault_codes.h"
 #include "model/model.h"
 
 namespace scenario {
-
-// Codes of the author checks; above the compiler's own codes so the two never meet.
-namespace author_code {
-inline constexpr std::int32_t unknown_key = 201;
-inline constexpr std::int32_t stray_value = 202;
-inline constexpr std::int32_t backwards = 203;
-inline constexpr std::int32_t beyond_end = 204;
-inline constexpr std::int32_t same_position = 205;
-inline constexpr std::int32_t looks_like_utf8 = 206;
-inline constexpr std::int32_t not_windows_1252 = 207;
-}  // namespace author_code
 
 // The known key nearest to `key` for `file`, empty when none is near enough to be a likely typo.
 std::string nearest_key(source_file file, std::string_view key, bool general_section);

@@ -3,8 +3,9 @@
 #include <sstream>
 #include <vector>
 
-#include "driver/exit_status.h"
+#include "compiler/exit_status.h"
 #include "tool/suggest.h"
+#include "tool/tool_error.h"
 
 namespace scenario {
 
@@ -50,10 +51,11 @@ std::optional<int> refuse_unknown_command(const CLI::App& app, int argc, const c
     if (command->check_name(word)) return std::nullopt;
     names.push_back(command->get_name());
   }
-  err << "scenario: error: unknown command '" << word << "'";
+  std::string message = "unknown command '" + word + "'";
   if (std::optional<std::string> near = closest_name(word, names))
-    err << " (did you mean '" << *near << "'?)";
-  err << "\nRun 'scenario --help' for the list of commands.\n";
+    message += " (did you mean '" + *near + "'?)";
+  print_error(err, message);
+  err << "Run 'scenario --help' for the list of commands.\n";
   return as_int(exit_status::usage_or_file_error);
 }
 

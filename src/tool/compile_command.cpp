@@ -1,17 +1,18 @@
 #include "tool/compile_command.h"
 
+#include <cerrno>
 #include <iomanip>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "checks/identity.h"
-#include "driver/files.h"
-#include "driver/pipeline.h"
-#include "model/text.h"
-#include "output/compiled_files.h"
+#include "compiler/compile.h"
+#include "platform/files.h"
+#include "reader/data_file_names.h"
 #include "tool/author_checks.h"
 #include "tool/diagnostic_format.h"
 #include "tool/json_output.h"
+#include "tool/text_encoding.h"
+#include "tool/tool_error.h"
 
 namespace scenario {
 
@@ -21,11 +22,11 @@ namespace {
 struct report {
   report(const compile_options& o, std::ostream& out_stream, std::ostream& err_stream)
       : options(o),
-        names{o.line_path, o.train_path, "scenario"},
+        names{o.line_path, o.train_path, std::string(tool_name)},
         out(out_stream),
         err(err_stream) {}
 
-  compile_options options;
+  const compile_options& options;
   source_names names;
   std::ostream& out;
   std::ostream& err;
@@ -55,26 +56,71 @@ struct report {
   }
   void fail(const std::string& message) {
     failure = message;
-    err << names.program << ": error: " << message << '\n';
+    print_error(err, message);
   }
-  int finish(int status, const compilation* c) {
+  int finish(exit_status status, const compilation* c) {
     if (options.json) {
       nlohmann::json doc;
-      doc["codice_errore"] = c ? c->codice_errore : 0;
-      doc["posizione_errore"] = c ? c->posizione_errore : 0;
+      doc["codice_errore"] = c ? c->fault_code : 0;
+      doc["posizione_errore"] = c ? c->fault_position.value_or(0) : 0;
       doc["diagnostics"] = diagnostics;
       doc["files"] = files;
-      doc["exit_status"] = status;
+      doc["exit_status"] = as_int(status);
       if (!failure.empty()) doc["error"] = json_text(failure);
       out << json_document(doc);
     }
-    return status;
+    return as_int(status);
   }
 };
 
-// Converts a file read as UTF-8 to the code page the compiler reads; false (with the reason
-// reported) when it holds a character that code page has not.
-bool to_windows_1252(report& r, const std::string& path, std::string& bytes) {
+// The route and train names, from the options or from the file names.
+std::optional<compile_request> names(report& r, const compile_options& options) {
+  compile_request request;
+  const std::optional<std::string> route =
+      options.route ? options.route : route_from_line_file(options.line_path);
+  if (!route) {
+    r.fail("cannot tell the route name from \"" + options.line_path +
+           "\" (expected <route>_linea.txt): give --route");
+    return std::nullopt;
+  }
+  request.route = *route;
+  if (std::optional<std::string> fault = name_fault("route", request.route)) {
+    r.fail(*fault);
+    return std::nullopt;
+  }
+  const std::optional<std::string> train =
+      options.train ? options.train : train_from_train_file(options.train_path, *route);
+  if (!train) {
+    r.fail("cannot tell the train name from \"" + options.train_path + "\" (expected " + *route +
+           "_<train>-.txt): give --train");
+    return std::nullopt;
+  }
+  request.train = *train;
+  if (std::optional<std::string> fault = name_fault("train", request.train)) {
+    r.fail(*fault);
+    return std::nullopt;
+  }
+  return request;
+}
+
+// The bytes of both data files.
+std::optional<data_files> read(report& r, const compile_options& options) {
+  data_files files;
+  try {
+    files.line_description = read_whole_file(options.line_path);
+    if (!files.line_description) throw file_error(options.line_path, "open", ENOENT);
+    files.train_scenario = read_whole_file(options.train_path);
+    if (!files.train_scenario) throw file_error(options.train_path, "open", ENOENT);
+  } catch (const file_error& e) {
+    r.fail(e.what());
+    return std::nullopt;
+  }
+  return files;
+}
+
+// A file read as UTF-8 in the code page the compiler reads; false (with the reason reported) when
+// it holds a character that code page has not.
+bool convert(report& r, const std::string& path, std::string& bytes) {
   std::string converted;
   if (const std::optional<conversion_fault> f = cp1252_from_utf8(bytes, converted)) {
     std::ostringstream reason;
@@ -93,94 +139,64 @@ bool to_windows_1252(report& r, const std::string& path, std::string& bytes) {
   return true;
 }
 
-// Compiles in memory; writes the files unless `check` is given, in which case the author
-// checks run instead.
+// Compiles in memory and reports its diagnostics; with `check`, the author checks' warnings too.
+compile_result compile(report& r, const compile_request& request, const data_files& files,
+                       bool check, bool from_utf8) {
+  compile_result result = compile_pair(request, files);
+  if (!result.model) {  // the names were checked before, so this is only a guard
+    r.fail(result.refusal);
+    return result;
+  }
+  std::vector<diagnostic> all = result.model->diagnostics;
+  if (check) {
+    for (diagnostic& d :
+         author_warnings(*result.model, *files.line_description, *files.train_scenario, !from_utf8))
+      all.push_back(std::move(d));
+  }
+  for (const diagnostic& d : all) r.add(d);
+  if (result.outcome_verdict == verdict::nothing_to_write) r.fail(result.refusal);
+  if (result.guard) r.add(*result.guard);
+  return result;
+}
+
+// Writes the compiled files into the output folder, created when missing.
+exit_status write(report& r, const compile_result& result) {
+  try {
+    make_directories(r.options.output_dir);
+    for (const std::string& path : write_compiled_files(r.options.output_dir, result.to_write))
+      r.files.push_back(json_text(path));
+  } catch (const file_error& e) {
+    r.fail(e.what());
+    return exit_status::usage_or_file_error;
+  }
+  return result.status;
+}
+
 int run(const compile_options& options, const check_options* check, std::ostream& out,
         std::ostream& err) {
   report r(options, out, err);
-
-  std::optional<std::string> route =
-      options.route ? options.route : route_from_line_file(options.line_path);
-  if (!route) {
-    r.fail("cannot tell the route name from \"" + options.line_path +
-           "\" (expected <route>_linea.txt): give --route");
-    return r.finish(as_int(exit_status::usage_or_file_error), nullptr);
-  }
-  if (std::optional<std::string> fault = name_fault("route", *route)) {
-    r.fail(*fault);
-    return r.finish(as_int(exit_status::usage_or_file_error), nullptr);
-  }
-  std::optional<std::string> train =
-      options.train ? options.train : train_from_train_file(options.train_path, *route);
-  if (!train) {
-    r.fail("cannot tell the train name from \"" + options.train_path + "\" (expected " + *route +
-           "_<train>-.txt): give --train");
-    return r.finish(as_int(exit_status::usage_or_file_error), nullptr);
-  }
-  if (std::optional<std::string> fault = name_fault("train", *train)) {
-    r.fail(*fault);
-    return r.finish(as_int(exit_status::usage_or_file_error), nullptr);
-  }
-
-  data_files files;
-  try {
-    files.linea = read_whole_file(options.line_path);
-    if (!files.linea) throw file_error(options.line_path, "open", ENOENT);
-    files.treno = read_whole_file(options.train_path);
-    if (!files.treno) throw file_error(options.train_path, "open", ENOENT);
-  } catch (const file_error& e) {
-    r.fail(e.what());
-    return r.finish(as_int(exit_status::usage_or_file_error), nullptr);
-  }
+  std::optional<compile_request> request = names(r, options);
+  if (!request) return r.finish(exit_status::usage_or_file_error, nullptr);
+  std::optional<data_files> files = read(r, options);
+  if (!files) return r.finish(exit_status::usage_or_file_error, nullptr);
   const bool from_utf8 = options.input_encoding == "utf-8";
-  if (from_utf8 && (!to_windows_1252(r, options.line_path, *files.linea) ||
-                    !to_windows_1252(r, options.train_path, *files.treno)))
-    return r.finish(as_int(exit_status::usage_or_file_error), nullptr);
-  r.sources = {&*files.linea, &*files.treno};
+  if (from_utf8 && (!convert(r, options.line_path, *files->line_description) ||
+                    !convert(r, options.train_path, *files->train_scenario)))
+    return r.finish(exit_status::usage_or_file_error, nullptr);
+  r.sources = {&*files->line_description, &*files->train_scenario};
 
-  compilation c;
-  c.nome_percorso = *route;
-  c.nome_treno = *train;
   // check always builds the track plan, so that curves take their values as compile does.
-  const bool geometry = check || !options.no_geometry;
-  const compile_outcome outcome = memorizza_percorso(c, geometry ? 1 : 0, files);
-  if (check) {
-    std::vector<diagnostic> all = c.diagnostics;
-    for (diagnostic& d : author_warnings(c, *files.linea, *files.treno, !from_utf8))
-      all.push_back(std::move(d));
-    for (const diagnostic& d : all) r.add(d);
-  } else {
-    for (const diagnostic& d : c.diagnostics) r.add(d);
-  }
-  const bool force = !check && options.force;
-
-  if (outcome.reader_code != 0 && !force) return r.finish(as_int(exit_status::fault), &c);
-  if (!outcome.cells_sized) {
-    r.fail("nothing to write: the reading stopped before the route cells were sized");
-    return r.finish(as_int(exit_status::fault), &c);
-  }
-  if (outcome.guard_code != 0) {
-    r.add(guard_diagnostic(c, outcome.guard_code));
-    return r.finish(as_int(exit_status::guard_failed), &c);
-  }
+  request->with_track_plan = check || !options.no_geometry;
+  request->write_despite_fault = options.force;
+  request->check_only = check != nullptr;
+  const compile_result result = compile(r, *request, *files, check != nullptr, from_utf8);
+  const compilation* model = result.model.get();
+  if (result.outcome_verdict != verdict::compiled) return r.finish(result.status, model);
   if (check) {
     const bool fails = check->werror && r.warned;
-    return r.finish(as_int(fails ? exit_status::fault : exit_status::ok), &c);
+    return r.finish(fails ? exit_status::fault : exit_status::ok, model);
   }
-
-  try {
-    make_directories(options.output_dir);
-    for (const output_file& f : compiled_files(c)) {
-      const std::string path = join_path(options.output_dir, f.name);
-      replace_file(path, f.size, f.produce);
-      r.files.push_back(json_text(path));
-    }
-  } catch (const file_error& e) {
-    r.fail(e.what());
-    return r.finish(as_int(exit_status::usage_or_file_error), &c);
-  }
-  return r.finish(outcome.reader_code != 0 ? as_int(exit_status::fault) : as_int(exit_status::ok),
-                  &c);
+  return r.finish(write(r, result), model);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "driver/exit_status.h"
+#include "compiler/exit_status.h"
 
 namespace scenario {
 

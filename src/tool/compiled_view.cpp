@@ -4,17 +4,17 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "driver/files.h"
-#include "model/text.h"
 #include "output/compiled_decoders.h"
 #include "output/file_names.h"
+#include "platform/files.h"
+#include "tool/text_encoding.h"
 
 namespace scenario {
 
 namespace {
 
 std::string record_name(const tabella_voci* voci, int k) {
-  if (!voci || k < 0 || k >= numero_voci_generali) return {};
+  if (!voci || k < 0 || k >= general_record_count) return {};
   return utf8_text(voci->at(static_cast<std::size_t>(k)).nome);
 }
 
@@ -22,9 +22,9 @@ std::string record_name(const tabella_voci* voci, int k) {
 
 std::optional<compiled_kind> kind_from_name(const std::string& path) {
   const std::string name = std::filesystem::path(path).filename().string();
-  if (ends_with(name, geometry_ending)) return compiled_kind::geometry;
-  if (ends_with(name, scenario_ending)) return compiled_kind::scenario;
-  if (ends_with(name, route_cell_ending)) return compiled_kind::cells;
+  if (name.ends_with(geometry_ending)) return compiled_kind::geometry;
+  if (name.ends_with(scenario_ending)) return compiled_kind::scenario;
+  if (name.ends_with(route_cell_ending)) return compiled_kind::cells;
   return std::nullopt;
 }
 
@@ -86,38 +86,8 @@ board_values board_of(const cella& c) {
   return b;
 }
 
-std::string object_kind(byte_t tipo) {
-  switch (tipo) {
-    case tipo_cella::nulla:
-      return "nothing";
-    case tipo_cella::segnale:
-      return "signal";
-    case tipo_cella::fine_rallentamento:
-      return "restriction end";
-    case tipo_cella::inizio_rallentamento:
-      return "restriction start";
-    case tipo_cella::avviso_rallentamento:
-      return "restriction warning";
-    case tipo_cella::preavviso_rallentamento:
-      return "restriction approach";
-    case tipo_cella::indicatori_v_max:
-      return "speed boards";
-    case tipo_cella::stazione:
-      return "station end";
-    case tipo_cella::montagna:
-      return "scenery mark";
-    case tipo_cella::abbattimento:
-      return "code cut point";
-    case tipo_cella::abbattimento_nullo:
-      return "code cut point (no value)";
-    case tipo_cella::cartello_indicatore:
-      return "text board";
-  }
-  return "unknown type " + std::to_string(tipo);
-}
-
 std::string describe_object(const cella& c, const tabella_voci* voci) {
-  std::string s = object_kind(c.tipo);
+  std::string s = cell_kind_name(c.tipo);
   auto num = [](int v) { return std::to_string(v); };
   switch (c.tipo) {
     case tipo_cella::segnale: {
@@ -171,7 +141,7 @@ nlohmann::json object_json(std::size_t index, const cella& c, const tabella_voci
   j["cell"] = index;
   j["position_m"] = cell_position(index);
   j["tipo"] = c.tipo;
-  j["object"] = object_kind(c.tipo);
+  j["object"] = cell_kind_name(c.tipo);
   j["valori"] = {c.valore1, c.valore2, c.valore3, c.valore4};
   switch (c.tipo) {
     case tipo_cella::segnale: {
@@ -267,38 +237,31 @@ bool is_station_record(const voce_generale& v) {
 namespace {
 
 template <class T>
-std::optional<T> load(const std::string& path, decoded<T> (*decode)(std::string_view),
-                      std::string& message) {
+loaded<T> load(const std::string& path, decoded<T> (*decode)(std::string_view)) {
   std::optional<std::string> bytes;
   try {
     bytes = read_whole_file(path);
   } catch (const file_error& e) {
-    message = e.what();
-    return std::nullopt;
+    return {std::nullopt, e.what()};
   }
-  if (!bytes) {
-    message = file_error(path, "open", ENOENT).what();
-    return std::nullopt;
-  }
+  if (!bytes) return {std::nullopt, file_error(path, "open", ENOENT).what()};
   decoded<T> d = decode(*bytes);
-  if (!d) {
-    message = path + ": damaged at byte offset " + std::to_string(d.error.offset) + ": expected " +
-              d.error.expected;
-    return std::nullopt;
-  }
-  return std::move(d.value);
+  if (!d)
+    return {std::nullopt, path + ": damaged at byte offset " + std::to_string(d.error.offset) +
+                              ": expected " + d.error.expected};
+  return {std::move(d.value), {}};
 }
 
 }  // namespace
 
-std::optional<std::vector<cella>> load_route_cells(const std::string& path, std::string& message) {
-  return load(path, decode_route_cells, message);
+loaded<std::vector<cella>> load_route_cells(const std::string& path) {
+  return load(path, decode_route_cells);
 }
-std::optional<tabella_voci> load_scenario(const std::string& path, std::string& message) {
-  return load(path, decode_scenario, message);
+loaded<tabella_voci> load_scenario(const std::string& path) {
+  return load(path, decode_scenario);
 }
-std::optional<track_points> load_geometry(const std::string& path, std::string& message) {
-  return load(path, decode_geometry, message);
+loaded<track_points> load_geometry(const std::string& path) {
+  return load(path, decode_geometry);
 }
 
 }  // namespace scenario

@@ -44,8 +44,6 @@ struct board_values {
 };
 board_values board_of(const cella& c);
 
-// Short name of a cell type ("signal", "restriction start", ...).
-std::string object_kind(byte_t tipo);
 // The object of a cell in words, with the names from the general records when they are known.
 // Names come out as UTF-8.
 std::string describe_object(const cella& c, const tabella_voci* voci);
@@ -74,10 +72,20 @@ bool is_station_record(const voce_generale& v);
 
 namespace scenario {
 
-// Reads and decodes one compiled file. On failure returns nullopt with `message` naming the file
-// and, for a damaged file, the byte offset and what was expected there.
-std::optional<std::vector<cella>> load_route_cells(const std::string& path, std::string& message);
-std::optional<tabella_voci> load_scenario(const std::string& path, std::string& message);
-std::optional<track_points> load_geometry(const std::string& path, std::string& message);
+// A compiled file read and decoded, or the message that names the file and, for a damaged file,
+// the byte offset and what was expected there.
+template <class T>
+struct loaded {
+  std::optional<T> value;
+  std::string message;  // meaningful only when value is empty
+
+  explicit operator bool() const { return value.has_value(); }
+  const T& operator*() const { return *value; }
+  const T* operator->() const { return &*value; }
+};
+
+loaded<std::vector<cella>> load_route_cells(const std::string& path);
+loaded<tabella_voci> load_scenario(const std::string& path);
+loaded<track_points> load_geometry(const std::string& path);
 
 }  // namespace scenario

@@ -2,8 +2,8 @@
 
 #include <sstream>
 
-#include "model/text.h"
 #include "tool/json_output.h"
+#include "tool/text_encoding.h"
 
 namespace scenario {
 

@@ -6,10 +6,11 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 
-#include "model/text.h"
-#include "tool/compile_command.h"
+#include "compiler/exit_status.h"
 #include "tool/compiled_view.h"
 #include "tool/json_output.h"
+#include "tool/text_encoding.h"
+#include "tool/tool_error.h"
 
 namespace scenario {
 
@@ -46,15 +47,13 @@ const line_property line_properties[] = {
 };
 
 int dump_cells(const dump_options& o, std::ostream& out, std::ostream& err) {
-  std::string message;
-  const std::optional<std::vector<cella>> cells = load_route_cells(o.path, message);
+  const loaded<std::vector<cella>> cells = load_route_cells(o.path);
   if (!cells) {
-    err << "scenario: error: " << message << '\n';
+    print_error(err, cells.message);
     return as_int(exit_status::usage_or_file_error);
   }
   // Names of stations and boards come from the scenario file beside, when there is a sound one.
-  std::string ignored;
-  const std::optional<tabella_voci> voci = load_scenario(scenario_beside(o.path), ignored);
+  const loaded<tabella_voci> voci = load_scenario(scenario_beside(o.path));
   const tabella_voci* names = voci ? &*voci : nullptr;
 
   const std::vector<cella>& c = *cells;
@@ -196,10 +195,9 @@ std::string record_words(int k, const voce_generale& v) {
 }
 
 int dump_scenario(const dump_options& o, std::ostream& out, std::ostream& err) {
-  std::string message;
-  const std::optional<tabella_voci> voci = load_scenario(o.path, message);
+  const loaded<tabella_voci> voci = load_scenario(o.path);
   if (!voci) {
-    err << "scenario: error: " << message << '\n';
+    print_error(err, voci.message);
     return as_int(exit_status::usage_or_file_error);
   }
   if (o.json) {
@@ -207,7 +205,7 @@ int dump_scenario(const dump_options& o, std::ostream& out, std::ostream& err) {
     doc["file"] = utf8_text(o.path);
     doc["kind"] = "scenario";
     json records = json::array();
-    for (int k = 0; k < numero_voci_generali; ++k) {
+    for (int k = 0; k < general_record_count; ++k) {
       const voce_generale& v = (*voci)[static_cast<std::size_t>(k)];
       if (o.all || !is_empty_record(v)) records.push_back(record_json(k, v));
     }
@@ -218,7 +216,7 @@ int dump_scenario(const dump_options& o, std::ostream& out, std::ostream& err) {
   out << utf8_text(o.path) << ": scenario file, 87 records";
   if (!o.all) out << " (empty ones left out)";
   out << '\n';
-  for (int k = 0; k < numero_voci_generali; ++k) {
+  for (int k = 0; k < general_record_count; ++k) {
     const voce_generale& v = (*voci)[static_cast<std::size_t>(k)];
     if (o.all || !is_empty_record(v))
       out << "  record " << std::setw(2) << k << "  "
@@ -290,10 +288,9 @@ std::string coordinate_text(const tagged_value& v) {
 }
 
 int dump_geometry(const dump_options& o, std::ostream& out, std::ostream& err) {
-  std::string message;
-  const std::optional<track_points> t = load_geometry(o.path, message);
+  const loaded<track_points> t = load_geometry(o.path);
   if (!t) {
-    err << "scenario: error: " << message << '\n';
+    print_error(err, t.message);
     return as_int(exit_status::usage_or_file_error);
   }
   const geometry_summary s = summarize(*t);
@@ -345,19 +342,19 @@ int run_dump(const dump_options& o, std::ostream& out, std::ostream& err) {
   if (o.kind) {
     kind = kind_from_word(*o.kind);
     if (!kind) {
-      err << "scenario: error: unknown kind \"" << *o.kind << "\": cells, scenario or geometry\n";
+      print_error(err, "unknown kind \"" + *o.kind + "\": cells, scenario or geometry");
       return as_int(exit_status::usage_or_file_error);
     }
   } else {
     kind = kind_from_name(o.path);
     if (!kind) {
-      err << "scenario: error: cannot tell the kind of \"" << o.path
-          << "\" from its name (_linea.dat, .sim, .dat): give --kind\n";
+      print_error(err, "cannot tell the kind of \"" + o.path +
+                           "\" from its name (_linea.dat, .sim, .dat): give --kind");
       return as_int(exit_status::usage_or_file_error);
     }
   }
   if (o.step < 1) {
-    err << "scenario: error: --step must be at least 1\n";
+    print_error(err, "--step must be at least 1");
     return as_int(exit_status::usage_or_file_error);
   }
   switch (*kind) {

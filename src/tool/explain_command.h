@@ -2,6 +2,7 @@
 // example.
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -10,7 +11,7 @@
 namespace scenario {
 
 struct explanation {
-  std::string_view code;  // "16", "1250", "201", "exit-2"
+  std::string code;  // "16", "1250", "201", "exit-2"
   std::string_view title;
   std::string_view meaning;
   std::string_view causes;
@@ -20,10 +21,10 @@ struct explanation {
 
 // Every code the compiler, the spacing pass, the guard checks and the author checks give, and the
 // tool's exit statuses.
-const std::vector<explanation>& explanations();
+std::vector<explanation> explanations();
 
-// The explanation of `code` ("16", or "exit-2" for an exit status), or null.
-const explanation* find_explanation(std::string_view code);
+// The explanation of `code` ("16", or "exit-2" for an exit status), or nullopt.
+std::optional<explanation> find_explanation(std::string_view code);
 
 // Prints it; status 2 for a code without an explanation.
 int run_explain(const std::string& code, std::ostream& out, std::ostream& err);

@@ -2,9 +2,10 @@
 
 #include <filesystem>
 
+#include "compiler/exit_status.h"
 #include "content/documents.h"
-#include "driver/files.h"
-#include "tool/compile_command.h"
+#include "platform/files.h"
+#include "tool/tool_error.h"
 
 namespace scenario {
 
@@ -14,15 +15,15 @@ int run_export(const export_options& options, std::ostream& out, std::ostream& e
   try {
     make_directories(options.output_dir);
   } catch (const file_error& e) {
-    err << "scenario: error: " << e.what() << '\n';
+    print_error(err, e.what());
     return as_int(exit_status::usage_or_file_error);
   }
   if (!options.force) {
     for (const text_document& doc : documents) {
       const std::string path = join_path(options.output_dir, doc.file_name);
       if (std::filesystem::exists(std::filesystem::symlink_status(path))) {
-        err << "scenario: error: \"" << path
-            << "\" already exists; nothing was written (give --force to replace it)\n";
+        print_error(err, "\"" + path +
+                             "\" already exists; nothing was written (give --force to replace it)");
         return as_int(exit_status::usage_or_file_error);
       }
     }
@@ -34,7 +35,7 @@ int run_export(const export_options& options, std::ostream& out, std::ostream& e
       out << path << '\n';
     }
   } catch (const file_error& e) {
-    err << "scenario: error: " << e.what() << '\n';
+    print_error(err, e.what());
     return as_int(exit_status::usage_or_file_error);
   }
   return as_int(exit_status::ok);

@@ -1,6 +1,6 @@
 #include "tool/json_output.h"
 
-#include "model/text.h"
+#include "tool/text_encoding.h"
 
 namespace scenario {
 

@@ -2,44 +2,44 @@
 
 #include <filesystem>
 
-#include "driver/files.h"
-#include "model/text.h"
-#include "tool/compile_command.h"
+#include "compiler/exit_status.h"
+#include "platform/files.h"
 #include "tool/compiled_view.h"
 #include "tool/plot_svg.h"
+#include "tool/text_encoding.h"
+#include "tool/tool_error.h"
 
 namespace scenario {
 
 int run_plot(const plot_options& o, std::ostream& out, std::ostream& err) {
   auto fail = [&](const std::string& message) {
-    err << "scenario: error: " << message << '\n';
+    print_error(err, message);
     return as_int(exit_status::usage_or_file_error);
   };
-  std::string message;
-  const std::optional<std::vector<cella>> cells = load_route_cells(o.cell_path, message);
-  if (!cells) return fail(message);
+  const loaded<std::vector<cella>> cells = load_route_cells(o.cell_path);
+  if (!cells) return fail(cells.message);
 
   plot_input in;
   in.cells = &*cells;
 
   // A file named on the command line must be sound; one found beside may be missing.
-  std::optional<tabella_voci> voci;
+  loaded<tabella_voci> voci;
   const std::string scenario_path = o.scenario_path.value_or(scenario_beside(o.cell_path));
   if (o.scenario_path || std::filesystem::exists(scenario_path)) {
-    voci = load_scenario(scenario_path, message);
-    if (!voci) return fail(message);
+    voci = load_scenario(scenario_path);
+    if (!voci) return fail(voci.message);
     in.voci = &*voci;
   } else {
     in.notes.push_back("No scenario file beside (" + utf8_text(scenario_path) +
                        "): station names, times and board texts are not shown.");
   }
 
-  std::optional<track_points> plan;
+  loaded<track_points> plan;
   const std::optional<std::string> geometry_path =
       o.geometry_path ? o.geometry_path : geometry_beside(o.cell_path, in.voci);
   if (geometry_path) {
-    plan = load_geometry(*geometry_path, message);
-    if (!plan) return fail(message);
+    plan = load_geometry(*geometry_path);
+    if (!plan) return fail(plan.message);
     in.plan = &*plan;
   } else {
     in.notes.push_back(

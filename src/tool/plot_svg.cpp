@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <sstream>
 
-#include "model/text.h"
 #include "tool/compiled_view.h"
+#include "tool/text_encoding.h"
 
 namespace scenario {
 

@@ -20,15 +20,15 @@ struct codes {
 
 codes codes_for(const std::string& route, const std::string& train) {
   compilation c = with_names(route, train);
-  return {codice_gara_og(c).value, codice_gara_st(c).value};
+  return {plain_identity_code(c.voci_generali).value,
+          weighted_identity_code(c.voci_generali).value};
 }
 
 TEST(IdentityCodes, BuiltInNames) {
   compilation c = with_names("Roma_Pisa", "EXPR 368");
-  const tagged_value plain = codice_gara_og(c);
-  EXPECT_EQ(plain, tagged_value::integer(2383));
-  EXPECT_EQ(c.riga_corrente.substr(0, 25), "expr 368roma_pisaaabbccdd");
-  EXPECT_EQ(codice_gara_st(c), tagged_value::long_(31753));
+  // The working string is "expr 368roma_pisaaabbccdd": train, route, then the filler.
+  EXPECT_EQ(plain_identity_code(c.voci_generali), tagged_value::integer(2383));
+  EXPECT_EQ(weighted_identity_code(c.voci_generali), tagged_value::long_(31753));
 }
 
 TEST(IdentityCodes, FillerOnlyLongNamesAndCase) {

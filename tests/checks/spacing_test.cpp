@@ -79,23 +79,24 @@ void expect_faults(const compilation& c, const std::vector<fault>& expected) {
     EXPECT_EQ(c.diagnostics[i].line, 0) << "fault " << i;
   }
   if (expected.empty()) {
-    EXPECT_EQ(c.codice_errore, 0);
-    EXPECT_EQ(c.posizione_errore, 0);
+    EXPECT_EQ(c.fault_code, 0);
+    EXPECT_EQ(c.fault_position, std::nullopt);
   } else {
-    EXPECT_EQ(c.codice_errore, expected.back().code);
-    EXPECT_EQ(c.posizione_errore, expected.back().metres);
+    EXPECT_EQ(c.fault_code, expected.back().code);
+    EXPECT_EQ(c.fault_position, expected.back().metres);
   }
 }
 
 TEST(Minimo, ReturnsTheSmallerAndTheFirstOnATie) {
-  EXPECT_EQ(minimo(tagged_value::integer(180), tagged_value::integer(220)),
+  EXPECT_EQ(smaller_of(tagged_value::integer(180), tagged_value::integer(220)),
             tagged_value::integer(180));
-  EXPECT_EQ(minimo(tagged_value::integer(180), tagged_value::integer(150)),
+  EXPECT_EQ(smaller_of(tagged_value::integer(180), tagged_value::integer(150)),
             tagged_value::integer(150));
   // On a tie the first comes back, with its own kind.
-  EXPECT_EQ(minimo(tagged_value::integer(180), tagged_value::long_(180)),
+  EXPECT_EQ(smaller_of(tagged_value::integer(180), tagged_value::long_(180)),
             tagged_value::integer(180));
-  EXPECT_EQ(minimo(tagged_value::long_(180), tagged_value::integer(180)), tagged_value::long_(180));
+  EXPECT_EQ(smaller_of(tagged_value::long_(180), tagged_value::integer(180)),
+            tagged_value::long_(180));
 }
 
 TEST(SpacingPass, WorkedExampleSlowRestriction) {
@@ -385,13 +386,13 @@ TEST(SpacingPass, RouteWithoutRestrictionsIsLeftUntouched) {
   put(c, 40, station);
   put(c, 50, tipo_cella::indicatori_v_max, 120);
   // A code left by the reader survives.
-  c.codice_errore = 7;
-  c.posizione_errore = 1000;
+  c.fault_code = 7;
+  c.fault_position = 1000;
   const std::vector<cella> before = c.percorso;
   run_spacing_pass(c);
   EXPECT_TRUE(c.percorso == before);
-  EXPECT_EQ(c.codice_errore, 7);
-  EXPECT_EQ(c.posizione_errore, 1000);
+  EXPECT_EQ(c.fault_code, 7);
+  EXPECT_EQ(c.fault_position, 1000);
   EXPECT_TRUE(c.diagnostics.empty());
 
   compilation unsized;

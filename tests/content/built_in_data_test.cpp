@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "compiler/compile.h"
 #include "content/documents.h"
-#include "driver/pipeline.h"
 
 namespace scenario {
 namespace {
@@ -278,14 +278,14 @@ TEST(BuiltInData, SignalAndCutOffRows) {
 
 TEST(BuiltInData, CompilesToTheExpectedScenario) {
   compilation c;
-  c.nome_percorso = built_in_route;
-  c.nome_treno = built_in_train;
+  c.route_name = built_in_route;
+  c.train_name = built_in_train;
   const std::vector<text_document> docs = built_in_documents(built_in_route, built_in_train);
   const data_files files{docs[0].bytes(), docs[1].bytes()};
-  const compile_outcome outcome = memorizza_percorso(c, 1, files);
+  const compile_outcome outcome = compile_scenario(c, 1, files);
   EXPECT_EQ(outcome.reader_code, 0);
   EXPECT_EQ(outcome.guard_code, 0);
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_TRUE(c.diagnostics.empty()) << c.diagnostics.front().message;
 
   ASSERT_EQ(c.percorso.size(), 6821u);

@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "compiler/compile.h"
 #include "content/documents.h"
-#include "driver/pipeline.h"
 #include "output/compiled_files.h"
 #include "support/bytes.h"
 
 namespace scenario {
 namespace {
 
-using testing::bytes_of;
+using test_support::bytes_of;
 
 void expect_same_plan(const track_points& a, const track_points& b) {
   ASSERT_EQ(a.points(), b.points());
@@ -156,12 +156,12 @@ TEST(Decoders, RoundTripCompiledScenarios) {
   {
     SCOPED_TRACE("fixture");
     compilation c;
-    c.nome_percorso = "Valle";
-    c.nome_treno = "R 12";
+    c.route_name = "Valle";
+    c.train_name = "R 12";
     data_files files;
-    files.linea = read_fixture("Valle_linea.txt");
-    files.treno = read_fixture("Valle_R 12-.txt");
-    const compile_outcome outcome = memorizza_percorso(c, 1, files);
+    files.line_description = read_fixture("Valle_linea.txt");
+    files.train_scenario = read_fixture("Valle_R 12-.txt");
+    const compile_outcome outcome = compile_scenario(c, 1, files);
     ASSERT_EQ(outcome.reader_code, 0);
     ASSERT_EQ(outcome.guard_code, 0);
     expect_round_trip(c);
@@ -169,13 +169,13 @@ TEST(Decoders, RoundTripCompiledScenarios) {
   {
     SCOPED_TRACE("built-in");
     compilation c;
-    c.nome_percorso = "Roma_Pisa";
-    c.nome_treno = "EXPR 368";
+    c.route_name = "Roma_Pisa";
+    c.train_name = "EXPR 368";
     const std::vector<text_document> documents = built_in_documents("Roma_Pisa", "EXPR 368");
     data_files files;
-    files.linea = documents[0].bytes();
-    files.treno = documents[1].bytes();
-    const compile_outcome outcome = memorizza_percorso(c, 1, files);
+    files.line_description = documents[0].bytes();
+    files.train_scenario = documents[1].bytes();
+    const compile_outcome outcome = compile_scenario(c, 1, files);
     ASSERT_EQ(outcome.reader_code, 0);
     ASSERT_EQ(outcome.guard_code, 0);
     ASSERT_EQ(c.percorso.size(), 6821u);

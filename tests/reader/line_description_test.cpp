@@ -28,20 +28,20 @@ std::string line_file(long_t length, const std::vector<std::string>& entries) {
 
 class LineDescription : public ::testing::Test {
  protected:
-  void read(const std::string& text, long_t genera_linea = 0) {
+  void read(const std::string& text, long_t with_track_plan = 0) {
     c = compilation{};
-    c.genera_linea = genera_linea;
+    c.with_track_plan = with_track_plan;
     field_reader fields(text);
     out = read_line_description(c, fields);
   }
   void expect_fault(long_t code, std::optional<long_t> position, int line) {
     ASSERT_FALSE(c.diagnostics.empty());
     const diagnostic& d = c.diagnostics.back();
-    EXPECT_EQ(c.codice_errore, code);
+    EXPECT_EQ(c.fault_code, code);
     EXPECT_EQ(d.code, code);
     EXPECT_EQ(d.position, position);
     if (position) {
-      EXPECT_EQ(c.posizione_errore, *position);
+      EXPECT_EQ(c.fault_position, *position);
     }
     EXPECT_EQ(d.file, source_file::line_description);
     EXPECT_EQ(d.line, line);
@@ -63,7 +63,7 @@ TEST_F(LineDescription, ManyLengthsSizeOnceFromTheLast) {
   const auto start = std::chrono::steady_clock::now();
   read(lines(ls), 1);
   const auto took = std::chrono::steady_clock::now() - start;
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(c.percorso.size(), 181u);
   EXPECT_EQ(c.tracciato.last_index(), 9000);
   // Generous, for slow machines and sanitizers: the file's size, not its lengths, sets the cost.
@@ -73,14 +73,14 @@ TEST_F(LineDescription, ManyLengthsSizeOnceFromTheLast) {
   read(lines({"[generale]", "lunghezza percorso,    2000", "lunghezza percorso,    1000001",
               "[curve]", "[fine]"}),
        1);
-  EXPECT_EQ(c.codice_errore, 1);
+  EXPECT_EQ(c.fault_code, 1);
   EXPECT_EQ(c.percorso.size(), 181u);
   EXPECT_EQ(c.tracciato.last_index(), 9000);
 }
 
 TEST_F(LineDescription, SizingAtAndPastTheLimit) {
   read(line_file(1000000, {}), 1);
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(c.percorso.size(), 20141u);
   EXPECT_EQ(c.tracciato.last_index(), 1007000);
   EXPECT_EQ(c.voci_generali[voce::treno_e_percorso].fine, 1000000);
@@ -114,7 +114,7 @@ TEST_F(LineDescription, GeneralSectionKeysAndCase) {
   EXPECT_EQ(v[voce::percorso].inizio, 1);  // "sfondo uno" after the header is not general
   EXPECT_EQ(v[voce::percorso].posizione, 2);
   EXPECT_EQ(v[voce::percorso].fine, 3);
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
 }
 
 TEST_F(LineDescription, RepetitionCode) {
@@ -139,7 +139,7 @@ TEST_F(LineDescription, RepetitionCode) {
          std::string(tc.key) + ", " + std::to_string(tc.inizio) + ", " + std::to_string(tc.fine),
          "[curve]", "[fine]"}));
     const voce_generale& r = c.voci_generali[voce::treno];
-    EXPECT_EQ(c.codice_errore, tc.code) << tc.key;
+    EXPECT_EQ(c.fault_code, tc.code) << tc.key;
     EXPECT_EQ(r.posizione, tc.posizione) << tc.key;
     EXPECT_EQ(out.read_train, tc.code == 0) << tc.key;
     if (std::string(tc.key).starts_with("ripetizione")) {
@@ -217,7 +217,7 @@ TEST_F(LineDescription, GradientNeverPassesTheLastCell) {
   // Route of 0 m: cells 0 .. 140; each repeat at the furthest position pushes the cursor one on.
   std::vector<std::string> entries(10, "pendenza, 6900, 1");
   read(line_file(0, entries));
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(c.percorso[137].pendenza, 100);
   for (std::size_t i = 138; i <= 140; ++i) EXPECT_EQ(c.percorso[i].pendenza, 101) << i;
 
@@ -236,29 +236,29 @@ TEST_F(LineDescription, RangeTestEndsTheEntriesButNotTheReading) {
   EXPECT_EQ(c.percorso[157].pendenza, 100);
   EXPECT_EQ(c.percorso[158].pendenza, 103);  // the gradient tail ran
   EXPECT_EQ(c.percorso[0].pendenza, 100);    // the entry after the fault was not read
-  EXPECT_EQ(c.numero_montagne, 0);
+  for (const cella& cell : c.percorso) EXPECT_EQ(cell.montagna, 0);  // no span was laid
 
   for (const char* entry : {"cartello_indicatore, -50, x", "indicatori_vmax, -1, 1,1,1,0,1,1,1,0",
                             "montagna, -50, 1000, 1", "montagna, 1000, 8101, 1"}) {
     read(line_file(1000, {"pendenza, 0, 0", entry}));
-    EXPECT_EQ(c.codice_errore, 15) << entry;
+    EXPECT_EQ(c.fault_code, 15) << entry;
     EXPECT_TRUE(out.read_train) << entry;
     EXPECT_EQ(c.diagnostics.back().line, 5) << entry;
   }
-  EXPECT_EQ(c.posizione_errore, 8101);  // a span ending past the route: its end
+  EXPECT_EQ(c.fault_position, 8101);  // a span ending past the route: its end
 }
 
 TEST_F(LineDescription, TextBoards) {
   read(line_file(
       30000, {"montagna, 27950, 28500, 11", "cartello_indicatore,  27950,   (  Cippo  )(Km 28+000)",
               "CARTELLO_INDICATORE, 1000, secondo"}));
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(c.percorso[560].tipo, tipo_cella::cartello_indicatore);  // over a scenery mark
   EXPECT_EQ(c.percorso[560].valore1, 80);
   EXPECT_EQ(c.percorso[21].valore1, 79);
   EXPECT_EQ(c.voci_generali[80].nome, "(  Cippo  )(Km 28+000)");
   EXPECT_EQ(c.voci_generali[79].nome, "secondo");
-  EXPECT_EQ(out.indice_cartello, 78);
+  EXPECT_EQ(out.next_board_record, 78);
 
   read(line_file(
       30000, {"cartello_indicatore, 27950, a", "cartello_indicatore, 27950, b", "pendenza, 0, 5"}));
@@ -273,9 +273,9 @@ TEST_F(LineDescription, EightyOneTextBoardsFitTheEightySecondDoesNot) {
   for (int i = 0; i < 81; ++i)
     boards.push_back("cartello_indicatore, " + std::to_string(100 * i) + ", t");
   read(line_file(10000, boards));
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(c.voci_generali[0].nome, "t");
-  EXPECT_EQ(out.indice_cartello, -1);
+  EXPECT_EQ(out.next_board_record, -1);
   // The 82nd is refused for want of a record before its cell is looked at (this one is occupied).
   boards.push_back("cartello_indicatore, 0, t");
   read(line_file(10000, boards));
@@ -287,7 +287,7 @@ TEST_F(LineDescription, MountainsAndSpeedBoards) {
   read(line_file(334000, {"montagna,   8750,  11150,  12",
                           "indicatori_vmax,  7300,  75,  80,  85,  0,  75,  80,  85,  0",
                           "indicatori_vmax,  1000,  90,  95,  100,  0,  ,  ,  ,  0"}));
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(c.percorso[175].montagna, 2);
   EXPECT_EQ(c.percorso[178].tipo, tipo_cella::montagna);
   EXPECT_EQ(c.percorso[147].valore3, 1717);
@@ -305,12 +305,13 @@ TEST_F(LineDescription, MountainsAndSpeedBoards) {
   read(line_file(10000, spans));
   expect_fault(105, 8000, 84);
   EXPECT_FALSE(out.read_train);
-  EXPECT_EQ(c.numero_montagne, 80);
+  EXPECT_EQ(c.percorso[158].montagna, 3);  // the 80th span, 7900 to 7950, was laid
+  EXPECT_EQ(c.percorso[160].montagna, 0);
 }
 
 TEST_F(LineDescription, Curves) {
   read(line_file(0, {"curvad1, 0, 150", "curvas3, 1350, 150"}), 1);
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   const track_points plan = all_points(c.tracciato);
   EXPECT_EQ(plan.get(1, 1), tagged_value::integer(1));
   EXPECT_EQ(plan.get(2, 0), tagged_value::double_(0.0001));
@@ -319,7 +320,7 @@ TEST_F(LineDescription, Curves) {
 
   // Without the plan the curve entries and their values match nothing.
   read(line_file(0, {"curvad1, 0, 150", "pendenza, 0, 5"}), 0);
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_TRUE(c.tracciato.empty());
   EXPECT_EQ(c.percorso[0].pendenza, 105);
 
@@ -342,7 +343,7 @@ TEST_F(LineDescription, LastFieldIsNeverInterpreted) {
   read(lines({"[generale]", "lunghezza percorso, 1000", "[curve]", "pendenza, 600, -11"}));
   EXPECT_EQ(c.percorso[12].pendenza, 89);  // values that end the file are read
   read(lines({"[generale]", "lunghezza percorso, 1000", "[curve]", "cartello_indicatore"}));
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_TRUE(out.read_train);
 }
 

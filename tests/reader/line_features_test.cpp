@@ -21,16 +21,16 @@ compilation route_of_length(long_t length) {
 }
 
 // The placers return a refusal; these record it as the line reader does, at the entry's line.
-void montagna(compilation& c, long_t inizio, long_t fine, long_t& tipo) {
-  if (auto refused = memo_montagna(c, inizio, fine, tipo))
+void montagna(compilation& c, mountain_spans& spans, long_t inizio, long_t fine, long_t tipo) {
+  if (auto refused = place_mountain_span(c, spans, {inizio, fine, tipo}))
     record_fault(c, *refused, source_file::line_description, entry_line);
 }
 void indicatori(compilation& c, const indicatori_entry& e) {
-  if (auto refused = memo_indicatori_v_max(c, e))
+  if (auto refused = place_speed_board(c, e))
     record_fault(c, *refused, source_file::line_description, entry_line);
 }
 
-// ---- progressive_ordina ----
+// ---- order_progressives ----
 
 struct prog {
   long_t inizio, fine, posizione;
@@ -60,7 +60,7 @@ TEST_P(ProgressiveOrder, MovesRecordsWhole) {
     v.posizione = tc.read[i].posizione;
     v.nome = "kept";
   }
-  progressive_ordina(c);
+  order_progressives(c);
   for (int i = 0; i < 3; ++i) {
     const voce_generale& v = c.voci_generali[voce::progressiva_tre + i];
     EXPECT_EQ((prog{v.inizio, v.fine, v.posizione}), tc.expected[i]) << "record " << 81 + i;
@@ -115,10 +115,10 @@ TEST(ProgressiveOrderFailure, ValuePastLongAfterTheFlagIsAFailureOfTheReading) {
   c.voci_generali[voce::progressiva_tre].inizio = 100;
   c.voci_generali[voce::progressiva_tre].fine = 2147483600;
   c.voci_generali[voce::progressiva_tre].posizione = 1;
-  EXPECT_THROW(progressive_ordina(c), reading_failure);
+  EXPECT_THROW(order_progressives(c), reading_failure);
 }
 
-// ---- memo_montagna ----
+// ---- place_mountain_span ----
 
 std::set<long> cells_of_type(const compilation& c, byte_t tipo) {
   std::set<long> out;
@@ -129,12 +129,11 @@ std::set<long> cells_of_type(const compilation& c, byte_t tipo) {
 
 TEST(Mountain, BuiltInMarkedSpan) {
   compilation c = route_of_length(334000);
-  long_t tipo = 12;
-  montagna(c, 8750, 11150, tipo);
-  EXPECT_EQ(tipo, 2);
-  EXPECT_EQ(c.numero_montagne, 1);
-  EXPECT_EQ(c.inizio_montagne[1], 8750);
-  EXPECT_EQ(c.fine_montagne[1], 11150);
+  mountain_spans spans;
+  montagna(c, spans, 8750, 11150, 12);
+  EXPECT_EQ(spans.count, 1);
+  EXPECT_EQ(spans.inizio[1], 8750);
+  EXPECT_EQ(spans.fine[1], 11150);
   for (std::size_t i = 170; i < 230; ++i)
     EXPECT_EQ(c.percorso[i].montagna, (i >= 175 && i <= 222) ? 2 : 0) << "cell " << i;
   std::set<long> markers;
@@ -165,10 +164,8 @@ TEST(Mountain, TypesGapsAndMarkers) {
   };
   for (std::size_t n = 0; n < cases.size(); ++n) {
     compilation c = route_of_length(10000);
-    for (const span& s : cases[n]) {
-      long_t tipo = s.tipo;
-      montagna(c, s.inizio, s.fine, tipo);
-    }
+    mountain_spans spans;
+    for (const span& s : cases[n]) montagna(c, spans, s.inizio, s.fine, s.tipo);
     const span& s = cases[n].back();
     const auto first = static_cast<std::size_t>(nearest(s.inizio / 50.0));
     const auto last = static_cast<long>(nearest(s.fine / 50.0 - 1));
@@ -176,15 +173,15 @@ TEST(Mountain, TypesGapsAndMarkers) {
       EXPECT_EQ(c.percorso[i].montagna, s.stored) << "case " << n << " cell " << i;
     EXPECT_EQ(cells_of_type(c, tipo_cella::montagna).size(), std::size_t(s.markers))
         << "case " << n;
-    EXPECT_EQ(c.numero_montagne, long_t(cases[n].size()));
+    EXPECT_EQ(spans.count, long_t(cases[n].size()));
   }
 }
 
 TEST(Mountain, MarkerOnlyWhereNothingStandsAndNoOtherTypeTouched) {
   compilation c = route_of_length(10000);
   c.percorso[23].tipo = tipo_cella::cartello_indicatore;  // the 4th cell of the span
-  long_t tipo = 12;
-  montagna(c, 1000, 1400, tipo);
+  mountain_spans spans;
+  montagna(c, spans, 1000, 1400, 12);
   EXPECT_EQ(c.percorso[23].tipo, tipo_cella::cartello_indicatore);
   EXPECT_EQ(c.percorso[23].montagna, 2);
   EXPECT_EQ(c.percorso[27].tipo, tipo_cella::montagna);
@@ -205,63 +202,54 @@ TEST(Mountain, RefusedSpans) {
   };
   for (const refusal& r : cases) {
     compilation c = route_of_length(1000);
-    for (int i = 0; i < r.spans_before; ++i) {
-      long_t tipo = 1;
-      montagna(c, 100 * i, 100 * i + 50, tipo);
-    }
+    mountain_spans spans;
+    for (int i = 0; i < r.spans_before; ++i) montagna(c, spans, 100 * i, 100 * i + 50, 1);
     const std::vector<cella> before = c.percorso;
-    long_t tipo = 12;
-    montagna(c, r.inizio, r.fine, tipo);
-    EXPECT_EQ(c.codice_errore, r.code);
-    EXPECT_EQ(c.posizione_errore, r.position);
-    EXPECT_EQ(c.numero_montagne, r.spans_before);
+    montagna(c, spans, r.inizio, r.fine, 12);
+    EXPECT_EQ(c.fault_code, r.code);
+    EXPECT_EQ(c.fault_position, r.position);
+    EXPECT_EQ(spans.count, r.spans_before);
     EXPECT_EQ(c.percorso, before);
     ASSERT_FALSE(c.diagnostics.empty());
     EXPECT_EQ(c.diagnostics.back().file, source_file::line_description);
     EXPECT_EQ(c.diagnostics.back().line, entry_line);
   }
   compilation c = route_of_length(1000);
-  long_t tipo = 1;
-  montagna(c, 7000, 8050, tipo);  // last cell 161 - 1 = 160: the last one
-  EXPECT_EQ(c.codice_errore, 0);
+  mountain_spans spans;
+  montagna(c, spans, 7000, 8050, 1);  // last cell 161 - 1 = 160: the last one
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(c.percorso[160].montagna, 1);
 }
 
 TEST(Mountain, FirstSpanNearTheStartKeepsItsType) {
   // No span before it: the gap test does not run, whatever the empty entry 0 of the tables holds.
   compilation c = route_of_length(10000);
-  long_t tipo = 12;
-  montagna(c, 100, 1000, tipo);
-  EXPECT_EQ(tipo, 2);
+  mountain_spans spans;
+  montagna(c, spans, 100, 1000, 12);
   EXPECT_EQ(c.percorso[2].montagna, 2);
   // The second one, 150 m after it, is joined to it.
-  tipo = 12;
-  montagna(c, 1150, 2000, tipo);
-  EXPECT_EQ(tipo, 3);
+  montagna(c, spans, 1150, 2000, 12);
+  EXPECT_EQ(c.percorso[23].montagna, 3);
 }
 
 TEST(Mountain, SpansSeventyNineAndEightyAreTheLastAccepted) {
   compilation c = route_of_length(100000);
-  for (int i = 1; i <= 78; ++i) {
-    long_t tipo = 1;
-    montagna(c, 1000 * i, 1000 * i + 500, tipo);
-  }
+  mountain_spans spans;
+  for (int i = 1; i <= 78; ++i) montagna(c, spans, 1000 * i, 1000 * i + 500, 1);
   for (long_t n : {79, 80}) {
-    long_t tipo = 2;
-    montagna(c, 1000 * n, 1000 * n + 500, tipo);
-    EXPECT_EQ(c.codice_errore, 0) << n;
-    EXPECT_EQ(c.numero_montagne, n);
-    EXPECT_EQ(c.inizio_montagne[n], 1000 * n);
-    EXPECT_EQ(c.fine_montagne[n], 1000 * n + 500);
+    montagna(c, spans, 1000 * n, 1000 * n + 500, 2);
+    EXPECT_EQ(c.fault_code, 0) << n;
+    EXPECT_EQ(spans.count, n);
+    EXPECT_EQ(spans.inizio[n], 1000 * n);
+    EXPECT_EQ(spans.fine[n], 1000 * n + 500);
     EXPECT_EQ(c.percorso[20 * n].montagna, 2) << n;
   }
-  long_t tipo = 2;
-  montagna(c, 81000, 81500, tipo);
-  EXPECT_EQ(c.codice_errore, 105);
+  montagna(c, spans, 81000, 81500, 2);
+  EXPECT_EQ(c.fault_code, 105);
   EXPECT_EQ(c.percorso[1620].montagna, 0);
 }
 
-// ---- memo_indicatori_v_max ----
+// ---- place_speed_board ----
 
 struct board_case {
   long_t posizione, vas, vbs, vcs;
@@ -288,7 +276,7 @@ TEST(SpeedBoard, BuiltInExamplesAndRounding) {
     EXPECT_EQ(cell.valore2, b.v2) << b.posizione;
     EXPECT_EQ(cell.valore3, b.v3) << b.posizione;
     EXPECT_EQ(cell.valore4, b.v4) << b.posizione;
-    EXPECT_EQ(c.codice_errore, 0);
+    EXPECT_EQ(c.fault_code, 0);
   }
 }
 
@@ -301,12 +289,12 @@ TEST(SpeedBoard, OccupiedCellsAndMarkers) {
     indicatori(c, {7300, 75, 80, 85, 0, 75, 80, 85, 0});
     if (tipo == tipo_cella::montagna) {
       EXPECT_EQ(c.percorso[147].tipo, tipo_cella::indicatori_v_max);
-      EXPECT_EQ(c.codice_errore, 0);
+      EXPECT_EQ(c.fault_code, 0);
     } else {
       EXPECT_EQ(c.percorso[147].tipo, tipo);
       EXPECT_EQ(c.percorso[147].valore1, 77);
-      EXPECT_EQ(c.codice_errore, 21);
-      EXPECT_EQ(c.posizione_errore, 7300);
+      EXPECT_EQ(c.fault_code, 21);
+      EXPECT_EQ(c.fault_position, 7300);
       EXPECT_EQ(c.diagnostics.back().line, entry_line);
     }
   }
@@ -342,8 +330,8 @@ TEST(SpeedBoard, OutsideTheRoute) {
     compilation c = route_of_length(1000);
     const std::vector<cella> before = c.percorso;
     indicatori(c, {p, 75, 80, 85, 0, 75, 80, 85, 0});
-    EXPECT_EQ(c.codice_errore, 15) << p;
-    EXPECT_EQ(c.posizione_errore, p);
+    EXPECT_EQ(c.fault_code, 15) << p;
+    EXPECT_EQ(c.fault_position, p);
     EXPECT_EQ(c.percorso, before);
   }
 }

@@ -10,10 +10,10 @@ namespace {
 // The placers return a refusal; these record it as the reader does, so that the tests read the
 // codes where the driver reads them.
 void segnale(compilation& c, const segnale_entry& e) {
-  if (auto refused = memo_segnale(c, e)) record_fault(c, *refused, source_file::train_scenario, 1);
+  if (auto refused = place_signal(c, e)) record_fault(c, *refused, source_file::train_scenario, 1);
 }
 void rallentamento(compilation& c, const rallentamento_entry& e) {
-  if (auto refused = memo_rallentamento(c, e))
+  if (auto refused = place_restriction(c, e))
     record_fault(c, *refused, source_file::train_scenario, 1);
 }
 
@@ -33,7 +33,7 @@ void place_first_builtin_signal(compilation& c) {
 
 TEST_F(SignalsTest, SignalEncodesAspectsAndMarksItsApproach) {
   place_first_builtin_signal(c);
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(at(22).tipo, tipo_cella::segnale);
   EXPECT_EQ(at(22).valore1, 32);
   EXPECT_EQ(at(22).valore2, 11);
@@ -74,24 +74,24 @@ TEST_F(SignalsTest, TempoRules) {
     EXPECT_EQ(at(cell).tempo, k.stored) << "sx " << k.sx << " tempo " << k.tempo;
     position += 1000;
   }
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
 }
 
 TEST_F(SignalsTest, SignalGoesOnlyOnAFreeCell) {
   at(22).tipo = tipo_cella::montagna;
   place_first_builtin_signal(c);
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(at(22).tipo, tipo_cella::segnale);
 
   for (byte_t taken : {tipo_cella::stazione, tipo_cella::abbattimento, tipo_cella::segnale}) {
     compilation d;
     d.percorso.assign(301, cella{});
     d.percorso[22].tipo = taken;
-    d.posizione_errore = 7;
+    d.fault_position = 7;
     const std::vector<cella> before = d.percorso;
     place_first_builtin_signal(d);
-    EXPECT_EQ(d.codice_errore, 16) << "tipo " << int(taken);
-    EXPECT_EQ(d.posizione_errore, 1050);  // the refusal carries the entry's position
+    EXPECT_EQ(d.fault_code, 16) << "tipo " << int(taken);
+    EXPECT_EQ(d.fault_position, 1050);  // the refusal carries the entry's position
     EXPECT_EQ(d.percorso, before) << "tipo " << int(taken);
   }
 }
@@ -101,18 +101,18 @@ TEST_F(SignalsTest, SignalOutsideTheCellsIsRefused) {
     compilation d;
     d.percorso.assign(301, cella{});
     segnale(d, {position, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0});
-    EXPECT_EQ(d.codice_errore, 16) << position;
+    EXPECT_EQ(d.fault_code, 16) << position;
     EXPECT_EQ(d.percorso, std::vector<cella>(301)) << position;
   }
   // Cell 300, the last, takes a signal.
   segnale(c, {14950, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0});
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(at(300).tipo, tipo_cella::segnale);
 }
 
 TEST_F(SignalsTest, ApproachMarksBeforeTheFirstCellAreSkipped) {
   segnale(c, {150, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0});  // cell 4
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(at(4).tipo, tipo_cella::segnale);
   EXPECT_EQ(at(2).preavviso, 81);
   EXPECT_EQ(at(0).preavviso, 82);
@@ -128,7 +128,7 @@ TEST_F(SignalsTest, ApproachMarksBeforeTheFirstCellAreSkipped) {
 TEST_F(SignalsTest, RestrictionWithWarningAndApproach) {
   at(240).valore2 = 9;  // kept: d_v is 0
   rallentamento(c, {10000, 60, 2000, 3, 1, 0});
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(at(177).tipo, tipo_cella::avviso_rallentamento);
   EXPECT_EQ(at(177).valore1, 60);
   EXPECT_EQ(at(177).valore3, 0);
@@ -165,13 +165,13 @@ std::vector<std::pair<int, int>> objects(const compilation& c) {
 
 TEST_F(SignalsTest, WarningOnlyBeyond1500Metres) {
   rallentamento(c, {1500, 30, 500, 0, 1, 0});
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(objects(c), (std::vector<std::pair<int, int>>{{31, 3}, {41, 2}}));
 
   compilation d;
   d.percorso.assign(301, cella{});
   rallentamento(d, {1550, 30, 500, 0, 1, 0});
-  EXPECT_EQ(d.codice_errore, 0);
+  EXPECT_EQ(d.fault_code, 0);
   EXPECT_EQ(objects(d), (std::vector<std::pair<int, int>>{
                             {4, 5}, {5, 5}, {6, 5}, {7, 5}, {8, 4}, {32, 3}, {42, 2}}));
   EXPECT_EQ(d.percorso[7].valore1, 1);
@@ -180,7 +180,7 @@ TEST_F(SignalsTest, WarningOnlyBeyond1500Metres) {
 
 TEST_F(SignalsTest, ShortRestrictionStartOverwritesItsEnd) {
   rallentamento(c, {5000, 50, 10, 1, 0, 0});
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(objects(c), (std::vector<std::pair<int, int>>{{77, 4}, {101, 3}}));
 }
 
@@ -203,19 +203,19 @@ TEST_F(SignalsTest, RestrictionRefusalsWriteNothing) {
     if (k.taken_cell >= 0) d.percorso[k.taken_cell].tipo = tipo_cella::cartello_indicatore;
     const std::vector<cella> before = d.percorso;
     rallentamento(d, {10000, 60, k.l, 3, 1, 2});
-    EXPECT_EQ(d.codice_errore, k.code) << k.what;
+    EXPECT_EQ(d.fault_code, k.code) << k.what;
     EXPECT_EQ(d.percorso, before) << k.what;
   }
   // A scenery mark does not stand in the way.
   at(177).tipo = at(201).tipo = at(241).tipo = at(175).tipo = tipo_cella::montagna;
   rallentamento(c, {10000, 60, 2000, 3, 1, 2});
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
 }
 
 TEST_F(SignalsTest, TakenApproachCellLeavesTheBoardsWritten) {
   at(174).tipo = tipo_cella::segnale;
   rallentamento(c, {10000, 60, 2000, 3, 1, 0});
-  EXPECT_EQ(c.codice_errore, 20);
+  EXPECT_EQ(c.fault_code, 20);
   EXPECT_EQ(objects(c), (std::vector<std::pair<int, int>>{{174, 1}, {177, 4}, {201, 3}, {241, 2}}));
 
   // Without approach cells asked for, the taken cell does not matter.
@@ -223,7 +223,7 @@ TEST_F(SignalsTest, TakenApproachCellLeavesTheBoardsWritten) {
   d.percorso.assign(301, cella{});
   d.percorso[174].tipo = tipo_cella::segnale;
   rallentamento(d, {10000, 60, 2000, 3, 0, 0});
-  EXPECT_EQ(d.codice_errore, 0);
+  EXPECT_EQ(d.fault_code, 0);
 }
 
 TEST(RestrictionApproach, ChecksExactlyTheFourCells) {
@@ -233,7 +233,7 @@ TEST(RestrictionApproach, ChecksExactlyTheFourCells) {
     c.percorso.assign(301, cella{});
     c.percorso[static_cast<std::size_t>(taken)].tipo = tipo_cella::segnale;
     rallentamento(c, {10000, 60, 2000, 3, 1, 0});
-    EXPECT_EQ(c.codice_errore, code) << "cell " << taken;
+    EXPECT_EQ(c.fault_code, code) << "cell " << taken;
   }
 }
 

@@ -10,8 +10,7 @@
 namespace scenario {
 namespace {
 
-// The values of one "stazione" entry, in file order; the step reads them as text after the
-// position, as it does in a train file.
+// The values of one "stazione" entry, in file order.
 struct station_entry {
   long_t posizione = 0;
   int tipo = 0;
@@ -21,28 +20,45 @@ struct station_entry {
   long_t hours = 0, minutes = 0, seconds = 0;
   std::string nome;
 
-  std::string values_after_position() const {
-    std::string t;
-    for (long long v :
-         {(long long)tipo, (long long)length, (long long)ottetto0, (long long)ottetto4,
-          (long long)ottetto3, (long long)intero1, (long long)intero2, (long long)ottetto1,
-          (long long)intero3, (long long)intero4, (long long)intero5, (long long)ottetto2,
-          (long long)hours, (long long)minutes, (long long)seconds})
-      t += std::to_string(v) + ", ";
-    return t + nome + "\r\n";
+  // As the train reader fills it; a time that does not fit throws, as it does there.
+  stazione_entry as_read() const {
+    return {posizione,
+            static_cast<byte_t>(tipo),
+            length,
+            static_cast<byte_t>(ottetto0),
+            static_cast<byte_t>(ottetto4),
+            static_cast<byte_t>(ottetto3),
+            static_cast<integer_t>(intero1),
+            static_cast<integer_t>(intero2),
+            static_cast<byte_t>(ottetto1),
+            static_cast<integer_t>(intero3),
+            static_cast<integer_t>(intero4),
+            static_cast<integer_t>(intero5),
+            static_cast<byte_t>(ottetto2),
+            hours,
+            minutes,
+            seconds,
+            nome,
+            station_time(hours, minutes, seconds)};
   }
 };
 
 // Where the train reading goes after the step, as the reader decides it from the refusal.
 enum class station_flow { go_on, end_steps, stop };
 
-// Runs the step as the train reader does, recording a refusal at `line`.
-station_flow memo_stazione(compilation& c, long_t& k, const station_entry& e,
-                           long_t indice_cartello, int line) {
-  const std::string text = e.values_after_position();
-  field_reader values(text);
-  const std::optional<fault> refused =
-      scenario::memo_stazione(c, k, e.posizione, values, indice_cartello);
+// Runs the step as the train reader does: the position, then the length, then the placing;
+// a refusal is recorded at `line`, and a refused position or length leaves the position stored.
+station_flow place_station(compilation& c, long_t& k, const station_entry& e,
+                           long_t next_board_record, int line) {
+  std::optional<fault> refused = station_position_fault(c, e.posizione);
+  if (!refused) refused = station_length_fault(e.posizione, e.length, {line, 0});
+  if (refused) {
+    stazione_entry stored;
+    stored.posizione = e.posizione;
+    store_station_values(c.voci_generali[static_cast<std::size_t>(k)], stored);
+  } else {
+    refused = scenario::place_station(c, k, e.as_read(), next_board_record);
+  }
   if (!refused) return station_flow::go_on;
   record_fault(c, *refused, source_file::train_scenario, line);
   return refused->code == 15 ? station_flow::end_steps : station_flow::stop;
@@ -84,8 +100,8 @@ class StationsTest : public ::testing::Test {
  protected:
   void SetUp() override { c.percorso.assign(1001, cella{}); }  // cells 0 .. 1000
 
-  station_flow step(const station_entry& e, long_t indice_cartello = 80) {
-    return memo_stazione(c, k, e, indice_cartello, 7);
+  station_flow step(const station_entry& e, long_t next_board_record = 80) {
+    return place_station(c, k, e, next_board_record, 7);
   }
 
   // Station k - 1 ends at `fine`, as a station before the one under test.
@@ -113,7 +129,7 @@ TEST_F(StationsTest, FirstBuiltInStation) {
   e.ottetto3 = 1;
   ASSERT_EQ(step(e), station_flow::go_on);
   EXPECT_EQ(k, 2);
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_TRUE(c.diagnostics.empty());
 
   const voce_generale& r = c.voci_generali[1];
@@ -157,7 +173,7 @@ TEST_F(StationsTest, AreaByKind) {
     compilation d;
     d.percorso.assign(1001, cella{});
     long_t number = 6;
-    ASSERT_EQ(memo_stazione(d, number, station(17050, x.tipo, x.length, 0, x.sixth), 80, 1),
+    ASSERT_EQ(place_station(d, number, station(17050, x.tipo, x.length, 0, x.sixth), 80, 1),
               station_flow::go_on)
         << int(x.tipo);
     const voce_generale& r = d.voci_generali[6];
@@ -199,7 +215,7 @@ TEST_F(StationsTest, MarksAndEndCellByKind) {
     EXPECT_EQ(k, 7);
   }
   EXPECT_EQ(step(station(17400, 22, 300)), station_flow::stop);  // starts 17250, 300 m after
-  EXPECT_EQ(c.codice_errore, 22);
+  EXPECT_EQ(c.fault_code, 22);
 }
 
 TEST_F(StationsTest, FifthValueKeptOnlyFrom600Metres) {
@@ -207,7 +223,7 @@ TEST_F(StationsTest, FifthValueKeptOnlyFrom600Metres) {
     compilation d;
     d.percorso.assign(1001, cella{});
     long_t number = 2;
-    ASSERT_EQ(memo_stazione(d, number, station(20000, 12, length, 3), 80, 1), station_flow::go_on);
+    ASSERT_EQ(place_station(d, number, station(20000, 12, length, 3), 80, 1), station_flow::go_on);
     EXPECT_EQ(d.voci_generali[2].ottetto4, kept) << length;
   }
 }
@@ -216,14 +232,14 @@ TEST_F(StationsTest, SpacingOfConsecutiveStations) {
   // Kind 4 at 6700, L 500, starts at 6450: 350 m after an end at 6100 is enough, after 6500 not.
   after_station_ending_at(6100, 2);
   EXPECT_EQ(step(station(6700, 4, 500)), station_flow::go_on);
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
 
   c.percorso.assign(1001, cella{});
   after_station_ending_at(6500, 2);
-  c.posizione_errore = 0;
+  c.fault_position = 0;
   EXPECT_EQ(step(station(6700, 4, 500)), station_flow::stop);
-  EXPECT_EQ(c.codice_errore, 22);
-  EXPECT_EQ(c.posizione_errore, 6700);
+  EXPECT_EQ(c.fault_code, 22);
+  EXPECT_EQ(c.fault_position, 6700);
   EXPECT_EQ(k, 3);  // not advanced
   // What the step wrote before the refusal stays: the record and the end cell.
   EXPECT_EQ(c.voci_generali[3].inizio, 6450);
@@ -257,11 +273,11 @@ TEST_F(StationsTest, RefusalsAndWhereTheReadingGoes) {
   for (const Case& x : cases) {
     compilation d;
     d.percorso.assign(1001, cella{});
-    d.posizione_errore = 3;
+    d.fault_position = 3;
     long_t number = 1;
-    EXPECT_EQ(memo_stazione(d, number, x.e, 80, 4), x.flow) << x.what;
-    EXPECT_EQ(d.codice_errore, x.code) << x.what;
-    EXPECT_EQ(d.posizione_errore, x.position.value_or(3)) << x.what;
+    EXPECT_EQ(place_station(d, number, x.e, 80, 4), x.flow) << x.what;
+    EXPECT_EQ(d.fault_code, x.code) << x.what;
+    EXPECT_EQ(d.fault_position, x.position.value_or(3)) << x.what;
     EXPECT_EQ(number, 1) << x.what;
     EXPECT_EQ(d.voci_generali[1].posizione, x.e.posizione) << x.what;
     // None of them writes a mark: the end-cell checks come before the marks.
@@ -277,19 +293,19 @@ TEST_F(StationsTest, TableLimitBeforeTheTextBoards) {
   after_station_ending_at(0, 77);
   EXPECT_EQ(step(station(20000, 22, 300)), station_flow::go_on);
   EXPECT_EQ(k, 79);
-  c.posizione_errore = 3;
+  c.fault_position = 3;
   EXPECT_EQ(step(station(30000, 22, 300)), station_flow::stop);
-  EXPECT_EQ(c.codice_errore, 10);
-  EXPECT_EQ(c.posizione_errore, 3);
+  EXPECT_EQ(c.fault_code, 10);
+  EXPECT_EQ(c.fault_position, 3);
   EXPECT_EQ(c.voci_generali[79].nome, "S");  // written before the refusal
 
   // Two text boards (records 80 and 79): the limit comes two stations earlier.
   compilation d;
   d.percorso.assign(1001, cella{});
   long_t number = 76;
-  EXPECT_EQ(memo_stazione(d, number, station(20000, 22, 300), 78, 1), station_flow::go_on);
-  EXPECT_EQ(memo_stazione(d, number, station(30000, 22, 300), 78, 1), station_flow::stop);
-  EXPECT_EQ(d.codice_errore, 10);
+  EXPECT_EQ(place_station(d, number, station(20000, 22, 300), 78, 1), station_flow::go_on);
+  EXPECT_EQ(place_station(d, number, station(30000, 22, 300), 78, 1), station_flow::stop);
+  EXPECT_EQ(d.fault_code, 10);
 }
 
 TEST_F(StationsTest, TimeIsComputedExactlyThenMustFitALong) {

@@ -19,10 +19,10 @@ TEST(Curvature, ClassDigitAndSide) {
       {"curvad7 2", 0.0002},
   };
   for (const auto& tc : cases) {
-    ASSERT_TRUE(curvatura(tc.key).has_value()) << tc.key;
-    EXPECT_EQ(*curvatura(tc.key), tc.k) << tc.key;
+    ASSERT_TRUE(curvature_of(tc.key).has_value()) << tc.key;
+    EXPECT_EQ(*curvature_of(tc.key), tc.k) << tc.key;
   }
-  for (const char* key : {"curvad", "curvas0", "curva 789"}) EXPECT_FALSE(curvatura(key)) << key;
+  for (const char* key : {"curvad", "curvas0", "curva 789"}) EXPECT_FALSE(curvature_of(key)) << key;
 }
 
 tracciato_t plan_of(std::size_t last_point) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "model/numeric.h"
-#include "reader/memorizza_dati.h"
+#include "reader/read_data.h"
 
 namespace scenario {
 namespace {
@@ -30,10 +30,10 @@ class TrainScenarioTest : public ::testing::Test {
   }
 
   // Reads `text` as the train file; the bytes live as long as the fixture.
-  void read(std::string text, long_t indice_cartello = voce::primo_cartello) {
+  void read(std::string text, long_t next_board_record = voce::primo_cartello) {
     text_ = std::move(text);
     field_reader fields(text_);
-    read_train_scenario(c, fields, indice_cartello);
+    read_train_scenario(c, fields, next_board_record);
   }
 
   std::vector<int> speeds() const {
@@ -65,14 +65,13 @@ TEST_F(TrainScenarioTest, TrainData) {
   read(lines({"prima del file", "[Generale]", "NUMERO VETTURE,    16",
               "percentuale massa frenata,    125", "sabbia,    200",
               "orologio,    23              15            30 ", "[fine]"}));
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(c.voci_generali[84].posizione, 16);
   EXPECT_EQ(c.voci_generali[84].inizio, 125);
   EXPECT_EQ(c.voci_generali[86].intero1, 200);
   EXPECT_EQ(c.voci_generali[86].intero3, 23);
   EXPECT_EQ(c.voci_generali[86].intero4, 15);
   EXPECT_EQ(c.voci_generali[86].intero5, 30);
-  EXPECT_EQ(c.riga_corrente, "orologio");
 }
 
 TEST_F(TrainScenarioTest, KeysAreFoundInsideTheKeyField) {
@@ -92,7 +91,7 @@ TEST_F(TrainScenarioTest, KeysAreFoundInsideTheKeyField) {
     read(text, 80);
     EXPECT_EQ(c.voci_generali[84].inizio, k.braked) << k.line;
     EXPECT_EQ(c.voci_generali[84].posizione, k.coaches) << k.line;
-    EXPECT_EQ(c.codice_errore, 0) << k.line;
+    EXPECT_EQ(c.fault_code, 0) << k.line;
   }
 }
 
@@ -101,7 +100,7 @@ TEST_F(TrainScenarioTest, SpeedFillAndTail) {
               "velocita,    2000,    120", "[fine]"}));
   // Each speed holds from its position to the next; the last one up to three cells before the end.
   EXPECT_EQ(speeds(), run(20, 6) + run(20, 19) + run(58, 24) + run(3, 0));
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
 }
 
 TEST_F(TrainScenarioTest, SpeedEntriesThatDoNotAdvance) {
@@ -119,7 +118,7 @@ TEST_F(TrainScenarioTest, FillsNeverPassTheLastCell) {
     text += "aderenza, 400, " + std::to_string(80 + i) + "\r\n";
   }
   read(text + "[fine]\r\n");
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   // Cells 8 and 9 take the fills of the 2nd and 3rd entries; the last cell only the tail.
   EXPECT_EQ(speeds(), run(8, 0) + std::vector<int>({10, 11, 15}));
   EXPECT_EQ(adhesions(), run(8, 0) + std::vector<int>({80, 81, 85}));
@@ -142,7 +141,7 @@ TEST_F(TrainScenarioTest, SpeedBeyondAByteFailsTheReading) {
 TEST_F(TrainScenarioTest, WithoutGeneralSectionOnlyTheEndStepsRun) {
   for (cella& x : c.percorso) x.velocita_limite = x.aderenza = 99;
   read(lines({"numero vetture, 16", "segnale, 1050, 2,3,1,1,0,2,2,1,1,0", "[fine]"}));
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(c.voci_generali[84].posizione, 0);
   EXPECT_EQ(c.percorso[22].tipo, 0);
   EXPECT_EQ(speeds(), run(98, 0) + run(3, 99));
@@ -157,7 +156,7 @@ TEST_F(TrainScenarioTest, EmptyFileFailsTheReading) {
 TEST_F(TrainScenarioTest, LastFieldIsNeverActedOn) {
   read(lines({"[generale]", "sabbia, 200", "numero vetture"}));
   EXPECT_EQ(c.voci_generali[86].intero1, 200);
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
 
   // An entry whose values end the file is applied.
   reset();
@@ -191,7 +190,7 @@ TEST_F(TrainScenarioTest, SeparatorLinesBeforeAKey) {
 TEST_F(TrainScenarioTest, SignalsAndRestrictions) {
   read(lines({"[generale]", "[segnali]", "segnale,    1050,   2, 3, 1,  1, 0,    2,  2,1,1, 160",
               "rallentamento, 3000, 60, 500, 1, 1, 0", "[fine]"}));
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(c.percorso[22].tipo, tipo_cella::segnale);
   EXPECT_EQ(c.percorso[22].valore1, 32);
   EXPECT_EQ(c.percorso[22].tempo, 160);
@@ -222,8 +221,8 @@ TEST_F(TrainScenarioTest, RefusedPlacementStopsAtOnce) {
     const std::string text =
         lines({"[generale]", "sabbia, 1", k.entry, "sabbia, 2", "velocita, 0, 50", "[fine]"});
     read(text, 80);
-    EXPECT_EQ(c.codice_errore, k.code) << k.entry;
-    EXPECT_EQ(c.posizione_errore, k.position) << k.entry;
+    EXPECT_EQ(c.fault_code, k.code) << k.entry;
+    EXPECT_EQ(c.fault_position, k.position) << k.entry;
     EXPECT_EQ(c.voci_generali[86].intero1, 1) << k.entry;    // nothing after the entry is read
     EXPECT_EQ(c.percorso[0].velocita_limite, 0) << k.entry;  // and the tails do not run
     ASSERT_EQ(c.diagnostics.size(), 1u) << k.entry;
@@ -242,7 +241,7 @@ TEST_F(TrainScenarioTest, CodeCutPoints) {
   c.percorso[40].valore1 = 5;
   read(lines({"[generale]", "abbattimento,    1000,   270", "abbattimento,    1500,   270",
               "abbattimento,    2000,   0", "abbattimento,    2500,   -3", "[fine]"}));
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(c.percorso[20].tipo, tipo_cella::abbattimento);  // no "+ 1", unlike a signal
   EXPECT_EQ(c.percorso[20].valore1, 270);
   EXPECT_EQ(c.percorso[30].tipo, tipo_cella::abbattimento);
@@ -255,15 +254,15 @@ TEST_F(TrainScenarioTest, CodeCutPoints) {
     c.percorso[20].tipo = taken;
     const std::string text = lines({"[generale]", "abbattimento, 1000, 270", "[fine]"});
     read(text, 80);
-    EXPECT_EQ(c.codice_errore, 7) << int(taken);
+    EXPECT_EQ(c.fault_code, 7) << int(taken);
     EXPECT_EQ(c.percorso[20].tipo, taken);
   }
   // Before the first cell: the position check lets it through, the cell test refuses it.
   reset();
   const std::string text = lines({"[generale]", "abbattimento, -100, 270", "[fine]"});
   read(text, 80);
-  EXPECT_EQ(c.codice_errore, 7);
-  EXPECT_EQ(c.posizione_errore, -100);
+  EXPECT_EQ(c.fault_code, 7);
+  EXPECT_EQ(c.fault_position, -100);
 }
 
 TEST_F(TrainScenarioTest, PositionCheckEndsThroughTheEndSteps) {
@@ -274,8 +273,8 @@ TEST_F(TrainScenarioTest, PositionCheckEndsThroughTheEndSteps) {
     const std::string text =
         lines({"[generale]", "velocita, 0, 50", "sabbia, 1", entry.c_str(), "sabbia, 2", "[fine]"});
     read(text, 80);
-    EXPECT_EQ(c.codice_errore, 15) << key;
-    EXPECT_EQ(c.posizione_errore, 4901) << key;
+    EXPECT_EQ(c.fault_code, 15) << key;
+    EXPECT_EQ(c.fault_position, 4901) << key;
     EXPECT_EQ(c.voci_generali[86].intero1, 1) << key;
     EXPECT_EQ(c.percorso[97].velocita_limite, 10) << key;  // the tail ran
     ASSERT_EQ(c.diagnostics.size(), 1u) << key;
@@ -283,24 +282,24 @@ TEST_F(TrainScenarioTest, PositionCheckEndsThroughTheEndSteps) {
   }
   reset();
   read(lines({"[generale]", "segnale, 4900, 2,3,1,1,0,2,2,1,1,0", "[fine]"}));
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(c.percorso[99].tipo, tipo_cella::segnale);
 }
 
 TEST_F(TrainScenarioTest, ProgressiveCheckAtTheEnd) {
   c.voci_generali[82].fine = 3025;
-  c.posizione_errore = 77;
+  c.fault_position = 77;
   read(lines({"[generale]", "[fine]"}));
-  EXPECT_EQ(c.codice_errore, 2);
-  EXPECT_EQ(c.posizione_errore, 77);
+  EXPECT_EQ(c.fault_code, 2);
+  EXPECT_EQ(c.fault_position, 77);
 
   // It replaces a 15 and keeps that fault's position.
   reset();
   c.voci_generali[83].inizio = 10;
   const std::string text = lines({"[generale]", "velocita, 9000, 50", "[fine]"});
   read(text, 80);
-  EXPECT_EQ(c.codice_errore, 2);
-  EXPECT_EQ(c.posizione_errore, 9000);
+  EXPECT_EQ(c.fault_code, 2);
+  EXPECT_EQ(c.fault_position, 9000);
   ASSERT_EQ(c.diagnostics.size(), 2u);
   EXPECT_EQ(c.diagnostics[0].code, 15);
   EXPECT_EQ(c.diagnostics[1].code, 2);
@@ -311,8 +310,8 @@ TEST_F(TrainScenarioTest, EarlierCodeStopsAtTheFirstSignalOrRestriction) {
   for (const char* entry :
        {"segnale, 1050, 2,3,1,1,0,2,2,1,1,0", "rallentamento, 1050, 60, 500, 1, 0, 0"}) {
     reset();
-    c.codice_errore = 15;  // left by the line description
-    c.posizione_errore = 999999;
+    c.fault_code = 15;  // left by the line description
+    c.fault_position = 999999;
     const std::string text =
         lines({"[generale]", "stazione, 2000, 22, 300, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, Uno",
                "abbattimento, 3000, 270", entry, "sabbia, 2", "[fine]"});
@@ -321,8 +320,8 @@ TEST_F(TrainScenarioTest, EarlierCodeStopsAtTheFirstSignalOrRestriction) {
     EXPECT_EQ(c.voci_generali[1].nome, "Uno") << entry;
     EXPECT_EQ(c.percorso[60].tipo, tipo_cella::abbattimento) << entry;
     EXPECT_NE(c.percorso[22].tipo, 0) << entry;
-    EXPECT_EQ(c.codice_errore, 15) << entry;
-    EXPECT_EQ(c.posizione_errore, 1050) << entry;
+    EXPECT_EQ(c.fault_code, 15) << entry;
+    EXPECT_EQ(c.fault_position, 1050) << entry;
     EXPECT_EQ(c.voci_generali[86].intero1, 0) << entry;
     ASSERT_EQ(c.diagnostics.size(), 1u) << entry;
     EXPECT_EQ(c.diagnostics[0].sev, severity::note) << entry;
@@ -330,10 +329,10 @@ TEST_F(TrainScenarioTest, EarlierCodeStopsAtTheFirstSignalOrRestriction) {
   }
   // A refusal of its own is a new fault.
   reset();
-  c.codice_errore = 15;
+  c.fault_code = 15;
   c.percorso[22].tipo = tipo_cella::stazione;
   read(lines({"[generale]", "segnale, 1050, 2,3,1,1,0,2,2,1,1,0", "[fine]"}));
-  EXPECT_EQ(c.codice_errore, 16);
+  EXPECT_EQ(c.fault_code, 16);
   ASSERT_EQ(c.diagnostics.size(), 1u);
   EXPECT_EQ(c.diagnostics[0].sev, severity::error);
 }
@@ -344,7 +343,7 @@ TEST_F(TrainScenarioTest, Stations) {
        "stazione,       0,  8,  500,  1, 0, 0,  3,1,0,  2,1,1,    1,  23,15,30, Roma Termini", "",
        "stazione,    3100, 12,  400,  0, 0, 0,  1,1,0,  5,1,1,    0,   0, 0, 0, Roma Tuscolana",
        "[fine]"}));
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   const voce_generale& r = c.voci_generali[1];
   EXPECT_EQ(r.nome, "Roma Termini");
   EXPECT_EQ(r.tipo, 8);
@@ -388,7 +387,7 @@ TEST_F(TrainScenarioTest, StationRefusals) {
     reset();
     for (cella& x : c.percorso) x.velocita_limite = 99;
     read(k.text, 80);
-    EXPECT_EQ(c.codice_errore, k.code) << k.name;
+    EXPECT_EQ(c.fault_code, k.code) << k.name;
     EXPECT_EQ(c.percorso[0].velocita_limite, k.end_steps ? 0 : 99) << k.name;
   }
 
@@ -397,7 +396,7 @@ TEST_F(TrainScenarioTest, StationRefusals) {
   const std::string text =
       lines({"[generale]", "stazione, 1000, 27, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, X", "[fine]"});
   read(text, 2);
-  EXPECT_EQ(c.codice_errore, 10);
+  EXPECT_EQ(c.fault_code, 10);
 }
 
 TEST_F(TrainScenarioTest, StationValuesLandInTheRecordAsTheyAreRead) {
@@ -427,9 +426,9 @@ TEST_F(TrainScenarioTest, StationValuesLandInTheRecordAsTheyAreRead) {
 class WholeReaderTest : public ::testing::Test {
  protected:
   void compile(const std::string& linea, const std::optional<std::string>& treno) {
-    c.nome_percorso = "R";
-    c.nome_treno = "T";
-    memorizza_dati(c, {linea, treno});
+    c.route_name = "R";
+    c.train_name = "T";
+    read_data_files(c, {linea, treno});
   }
 
   compilation c;
@@ -448,8 +447,8 @@ TEST_F(WholeReaderTest, LineFaultLetsTheTrainFileRunUpToItsFirstSignal) {
   EXPECT_EQ(c.percorso[22].tipo, tipo_cella::segnale);
   EXPECT_EQ(c.voci_generali[86].intero1, 0);
   EXPECT_EQ(c.percorso[0].velocita_limite, 0);  // stopped at once: no tails
-  EXPECT_EQ(c.codice_errore, 15);
-  EXPECT_EQ(c.posizione_errore, 1050);
+  EXPECT_EQ(c.fault_code, 15);
+  EXPECT_EQ(c.fault_position, 1050);
   ASSERT_EQ(c.diagnostics.size(), 2u);
   EXPECT_EQ(c.diagnostics[0].file, source_file::line_description);
   EXPECT_EQ(c.diagnostics[0].position, 9000);
@@ -463,8 +462,8 @@ TEST_F(WholeReaderTest, BadProgressiveReplacesTheLineFault) {
       lines({"[generale]", "lunghezza percorso, 1000", "progressiva chilometrica uno, 125, 0, 0",
              "[curve]", "pendenza, 9000, 1", "[fine]"}),
       lines({"[generale]", "velocita, 0, 50", "[fine]"}));
-  EXPECT_EQ(c.codice_errore, 2);
-  EXPECT_EQ(c.posizione_errore, 9000);
+  EXPECT_EQ(c.fault_code, 2);
+  EXPECT_EQ(c.fault_position, 9000);
   EXPECT_EQ(c.percorso[157].velocita_limite, 10);  // the end steps ran
   EXPECT_EQ(c.percorso[158].velocita_limite, 0);
 }
@@ -479,7 +478,7 @@ TEST_F(WholeReaderTest, TextBoardsLimitTheStations) {
                  "stazione, 15000, 22, 300, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, Due", "[fine]"}));
   EXPECT_EQ(c.voci_generali[4].nome, "(Km)");
   EXPECT_EQ(c.voci_generali[1].nome, "Uno");
-  EXPECT_EQ(c.codice_errore, 10);
+  EXPECT_EQ(c.fault_code, 10);
   EXPECT_EQ(c.diagnostics.back().line, 3);
 }
 
@@ -506,8 +505,8 @@ TEST_F(WholeReaderTest, FailuresOfTheTrainReadingCarryItsLine) {
   };
   for (const Case& k : cases) {
     compilation d;
-    memorizza_dati(d, {short_line, k.treno});
-    EXPECT_EQ(d.codice_errore, 25) << k.name;
+    read_data_files(d, {short_line, k.treno});
+    EXPECT_EQ(d.fault_code, 25) << k.name;
     ASSERT_EQ(d.diagnostics.size(), 1u) << k.name;
     EXPECT_EQ(d.diagnostics[0].file, source_file::train_scenario) << k.name;
     EXPECT_EQ(d.diagnostics[0].line, k.line) << k.name;

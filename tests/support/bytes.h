@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <string>
 
-namespace scenario::testing {
+namespace scenario::test_support {
 
 inline std::string bytes_of(std::initializer_list<int> values) {
   std::string s;
@@ -12,4 +12,4 @@ inline std::string bytes_of(std::initializer_list<int> values) {
   return s;
 }
 
-}  // namespace scenario::testing
+}  // namespace scenario::test_support

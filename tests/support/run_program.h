@@ -14,7 +14,7 @@
 
 extern char** environ;
 
-namespace scenario::testing {
+namespace scenario::test_support {
 
 struct program_output {
   int status = -1;  // exit status, -1 when the program could not run or did not exit
@@ -51,4 +51,4 @@ inline program_output run_program(const std::string& path, const std::vector<std
   return result;
 }
 
-}  // namespace scenario::testing
+}  // namespace scenario::test_support

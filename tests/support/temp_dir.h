@@ -8,7 +8,7 @@
 #include <iterator>
 #include <string>
 
-namespace scenario::testing {
+namespace scenario::test_support {
 
 class temp_dir {
  public:
@@ -43,4 +43,4 @@ class temp_dir {
   std::string path_;
 };
 
-}  // namespace scenario::testing
+}  // namespace scenario::test_support

@@ -19,9 +19,9 @@
 namespace scenario {
 namespace {
 
-using testing::program_output;
-using testing::run_program;
-using testing::temp_dir;
+using test_support::program_output;
+using test_support::run_program;
+using test_support::temp_dir;
 
 const std::string tool = std::string(TEST_BIN_DIR) + "/scenario";
 const std::string data_dir = std::string(TEST_DATA_DIR) + "/tool/";

@@ -10,15 +10,16 @@
 #include <vector>
 
 #include "output/file_names.h"
+#include "reader/data_file_names.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
 namespace scenario {
 namespace {
 
-using testing::program_output;
-using testing::run_program;
-using testing::temp_dir;
+using test_support::program_output;
+using test_support::run_program;
+using test_support::temp_dir;
 
 const std::string data_dir = std::string(TEST_DATA_DIR) + "/tool/";
 const std::string mini_line = data_dir + "Mini_linea.txt";

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "checks/identity.h"
-#include "driver/pipeline.h"
+#include "compiler/compile.h"
 #include "tool/diagnostic_format.h"
 
 namespace scenario {
@@ -27,9 +27,9 @@ std::string train(const std::string& entries) {
 // The diagnostic that ends the run: a guard failure, else the last one recorded.
 diagnostic last_diagnostic(const std::string& line, const std::string& train_text) {
   compilation c;
-  c.nome_percorso = "R";
-  c.nome_treno = "T";
-  const compile_outcome outcome = memorizza_percorso(c, 1, {line, train_text});
+  c.route_name = "R";
+  c.train_name = "T";
+  const compile_outcome outcome = compile_scenario(c, 1, {line, train_text});
   // As compile: a reader fault ends the run before the guard checks count.
   if (outcome.reader_code == 0 && outcome.guard_code != 0)
     return guard_diagnostic(c, outcome.guard_code);

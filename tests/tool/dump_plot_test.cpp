@@ -16,7 +16,7 @@
 namespace scenario {
 namespace {
 
-using testing::temp_dir;
+using test_support::temp_dir;
 
 const std::string data_dir = std::string(TEST_DATA_DIR) + "/tool/";
 
@@ -61,10 +61,10 @@ TEST_F(CompiledFixture, DumpOfEachKindInWordsAndJson) {
   for (const char* fact : {"941 cells (0 to 940)", "identity: cell 1 valore1 5121",
                            "cell     22      1100 m  signal: s 3/1/1, d 2/1/1, sx 2, dx 2, rapp 0, "
                            "tempo 160",
-                           "restriction start: 60 km/h, f_tt 1", "restriction approach 4",
+                           "restriction start: 60 km/h, f_tt 1", "restriction approach cell 4",
                            "station end: station 3 \"Citt\xC3\xA0 Nuova\"",
                            "text board: record 80 \"(  Cippo  )(Km 5+000)\"",
-                           "speed boards: left 75/80/85 km/h, right 75/80/85 km/h",
+                           "speed-limit board: left 75/80/85 km/h, right 75/80/85 km/h",
                            "code cut point: value 180 (spacing marker)", "1000 to    12000 m  100",
                            "10000 to    18000 m  -8"})
     EXPECT_TRUE(contains(cells_text.out, fact)) << fact;

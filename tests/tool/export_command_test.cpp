@@ -4,14 +4,14 @@
 
 #include <sstream>
 
-#include "driver/program.h"
+#include "programs/built_in_run.h"
 #include "support/temp_dir.h"
 #include "tool/compile_command.h"
 
 namespace scenario {
 namespace {
 
-using testing::temp_dir;
+using test_support::temp_dir;
 
 const char* const line_file = "Roma_Pisa_linea.txt";
 const char* const train_file = "Roma_Pisa_EXPR 368-.txt";
@@ -54,7 +54,7 @@ TEST(ToolExport, ExportedPairCompilesToTheProgramsOwnFiles) {
   EXPECT_EQ(err.str(), "");
 
   silent_ui ui;
-  ASSERT_EQ(form_load(ui, run_by_program.path()), as_int(exit_status::ok));
+  ASSERT_EQ(run_built_in(ui, run_by_program.path()), as_int(exit_status::ok));
   for (const char* name : compiled)
     EXPECT_EQ(compiled_by_tool.read(name), run_by_program.read(name)) << name;
   for (const char* name : documents)

@@ -15,9 +15,9 @@
 namespace scenario {
 namespace {
 
-using testing::program_output;
-using testing::run_program;
-using testing::temp_dir;
+using test_support::program_output;
+using test_support::run_program;
+using test_support::temp_dir;
 
 const std::string tool = std::string(TEST_BIN_DIR) + "/scenario";
 const std::string line_name = "Roma_Pisa_linea.txt";

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "model/text.h"
+#include "tool/text_encoding.h"
 
 namespace scenario {
 namespace {

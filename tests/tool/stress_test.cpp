@@ -14,7 +14,7 @@
 namespace scenario {
 namespace {
 
-using testing::temp_dir;
+using test_support::temp_dir;
 
 struct stress_case {
   int stations;

@@ -1,10 +1,9 @@
 // `scenario`: the command-line tool for scenario authors.
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <optional>
 
+#include "platform/console.h"
 #include "tool/command_line.h"
 #include "tool/compile_command.h"
 #include "tool/dump_command.h"
@@ -119,7 +118,7 @@ int main(int argc, char** argv) {
     std::cerr << app.help();
     return scenario::as_int(scenario::exit_status::usage_or_file_error);
   }
-  const bool terminal = isatty(STDERR_FILENO) != 0;
+  const bool terminal = scenario::is_terminal(scenario::standard_stream::error);
   compile.terminal = terminal;
   check.compile.terminal = terminal;
   if (cmd->parsed()) return scenario::run_compile(compile, std::cout, std::cerr);

@@ -1,4 +1,4 @@
-#include "driver/files.h"
+#include "platform/files.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -12,7 +12,7 @@
 namespace scenario {
 namespace {
 
-using testing::temp_dir;
+using test_support::temp_dir;
 
 TEST(ReadWholeFile, AbsentFileIsNullopt) {
   temp_dir dir;
@@ -31,15 +31,32 @@ TEST(ReplaceFile, ReplacesAnOlderLongerFileWhole) {
 
 // Writes at most 3 bytes a call and is interrupted every other call, counting from the last reset.
 int stuttering_calls = 0;
-ssize_t stuttering_write(int fd, const void* data, std::size_t size, off_t offset) {
+std::int64_t stuttering_write(int fd, const void* data, std::size_t size, std::uint64_t offset) {
   if (++stuttering_calls % 2 == 0) {
     errno = EINTR;
     return -1;
   }
-  return ::pwrite(fd, data, size < 3 ? size : 3, offset);
+  return ::pwrite(fd, data, size < 3 ? size : 3, static_cast<off_t>(offset));
 }
 
-ssize_t full_disk_write(int, const void*, std::size_t, off_t) {
+// Reads at most 3 bytes a call and is interrupted every other call.
+std::int64_t stuttering_read(int fd, void* data, std::size_t size) {
+  if (++stuttering_calls % 2 == 0) {
+    errno = EINTR;
+    return -1;
+  }
+  return ::read(fd, data, size < 3 ? size : 3);
+}
+
+TEST(ReadWholeFile, ShortAndInterruptedReadsStillReadEverything) {
+  temp_dir dir;
+  const std::string bytes = "0123456789abcdefghij";
+  dir.write("in.txt", bytes);
+  stuttering_calls = 0;
+  EXPECT_EQ(read_whole_file(dir.file("in.txt"), {.read = &stuttering_read}), bytes);
+}
+
+std::int64_t full_disk_write(int, const void*, std::size_t, std::uint64_t) {
   errno = ENOSPC;
   return -1;
 }

@@ -1,4 +1,4 @@
-#include "model/zeroed_array.h"
+#include "platform/zeroed_array.h"
 
 #include <cstdlib>
 #include <new>

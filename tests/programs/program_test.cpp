@@ -1,18 +1,17 @@
-#include "driver/program.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "driver/files.h"
 #include "output/compiled_files.h"
+#include "platform/files.h"
+#include "programs/built_in_run.h"
 #include "support/temp_dir.h"
 
 namespace scenario {
 namespace {
 
-using testing::temp_dir;
+using test_support::temp_dir;
 
 class recording_ui final : public user_interface {
  public:
@@ -48,7 +47,7 @@ TEST(CompileDirectory, WritesTheCompiledFilesAndRemovesTheDataFiles) {
   temp_dir dir;
   write_data(dir, small_line, small_train);
   recording_ui ui;
-  ASSERT_EQ(compile_directory(ui, dir.path(), route, train, 1), 0);
+  ASSERT_EQ(compile_directory(ui, dir.path(), route, train, true), 0);
   EXPECT_TRUE(ui.events.empty());
   EXPECT_FALSE(dir.exists(line_file));
   EXPECT_FALSE(dir.exists(train_file));
@@ -62,10 +61,10 @@ TEST(CompileDirectory, RunningTwiceGivesIdenticalFiles) {
   temp_dir dir;
   recording_ui ui;
   write_data(dir, small_line, small_train);
-  ASSERT_EQ(compile_directory(ui, dir.path(), route, train, 1), 0);
+  ASSERT_EQ(compile_directory(ui, dir.path(), route, train, true), 0);
   const std::string first[] = {dir.read(geometry), dir.read(scenario_file), dir.read(cells)};
   write_data(dir, small_line, small_train);
-  ASSERT_EQ(compile_directory(ui, dir.path(), route, train, 1), 0);
+  ASSERT_EQ(compile_directory(ui, dir.path(), route, train, true), 0);
   EXPECT_EQ(dir.read(geometry), first[0]);
   EXPECT_EQ(dir.read(scenario_file), first[1]);
   EXPECT_EQ(dir.read(cells), first[2]);
@@ -76,7 +75,7 @@ TEST(CompileDirectory, WithoutTrackPlanAnOlderGeometryFileIsLeftAlone) {
   dir.write(geometry, "older geometry");
   write_data(dir, small_line, small_train);
   recording_ui ui;
-  ASSERT_EQ(compile_directory(ui, dir.path(), route, train, 0), 0);
+  ASSERT_EQ(compile_directory(ui, dir.path(), route, train, false), 0);
   EXPECT_EQ(dir.read(geometry), "older geometry");
   EXPECT_TRUE(dir.exists(cells));
 }
@@ -87,7 +86,7 @@ TEST(CompileDirectory, ReaderFaultIsShownAndNothingIsWritten) {
   write_data(dir, "[generale]\r\nlunghezza percorso,    1000001\r\n[curve]\r\n[fine]\r\n",
              small_train);
   recording_ui ui;
-  EXPECT_EQ(compile_directory(ui, dir.path(), route, train, 1), 1);
+  EXPECT_EQ(compile_directory(ui, dir.path(), route, train, true), 1);
   EXPECT_EQ(ui.events, std::vector<std::string>{"box: Errore n. 1"});
   EXPECT_EQ(dir.read(cells), "older cells");
   EXPECT_FALSE(dir.exists(scenario_file));
@@ -117,7 +116,7 @@ TEST(CompileDirectory, ReaderFaultPromptCarriesTheLastPosition) {
     temp_dir dir;
     write_data(dir, f.line, f.train);
     recording_ui ui;
-    EXPECT_EQ(compile_directory(ui, dir.path(), route, train, 1), 1);
+    EXPECT_EQ(compile_directory(ui, dir.path(), route, train, true), 1);
     EXPECT_EQ(ui.events, std::vector<std::string>{f.prompt});
   }
 }
@@ -126,7 +125,7 @@ TEST(CompileDirectory, MissingLineFileIsReported) {
   temp_dir dir;
   dir.write(train_file, small_train);
   recording_ui ui;
-  EXPECT_EQ(compile_directory(ui, dir.path(), route, train, 1), 1);
+  EXPECT_EQ(compile_directory(ui, dir.path(), route, train, true), 1);
   EXPECT_EQ(ui.events, std::vector<std::string>{"box: Errore n. 101"});
   EXPECT_EQ(dir.count(), 0u);
 }
@@ -139,7 +138,7 @@ TEST(CompileDirectory, GuardCheckFailureWritesNoCompiledFile) {
              "[generale]\r\n[segnali]\r\nsegnale,    0,   2, 3, 1,  1, 0,    2,  2,1,1, 160\r\n"
              "[fine]\r\n");
   recording_ui ui;
-  EXPECT_EQ(compile_directory(ui, dir.path(), route, train, 1), 1);
+  EXPECT_EQ(compile_directory(ui, dir.path(), route, train, true), 3);
   EXPECT_EQ(ui.events, std::vector<std::string>{"box: Errore n. 1250"});
   EXPECT_EQ(dir.read(scenario_file), "older scenario");
   EXPECT_FALSE(dir.exists(cells));
@@ -152,7 +151,7 @@ TEST(CompileDirectory, UnwritableTargetGivesFileErrorAndKeepsEarlierFiles) {
   // A directory in the way of the route cell file: the last write fails.
   std::filesystem::create_directory(dir.file(cells));
   recording_ui ui;
-  EXPECT_THROW(compile_directory(ui, dir.path(), route, train, 1), file_error);
+  EXPECT_THROW(compile_directory(ui, dir.path(), route, train, true), file_error);
   EXPECT_TRUE(dir.exists(scenario_file));
   EXPECT_TRUE(std::filesystem::is_directory(dir.file(cells)));
   EXPECT_EQ(dir.count(), 3u);  // geometry, scenario, the directory: no temporary left
@@ -162,9 +161,13 @@ TEST(CompileDirectory, UnusableNameIsRefusedBeforeAnyFileIsTouched) {
   temp_dir dir;
   write_data(dir, small_line, small_train);
   recording_ui ui;
-  EXPECT_THROW(compile_directory(ui, dir.path(), route, std::string(40000, 't'), 1), name_error);
-  EXPECT_THROW(compile_directory(ui, dir.path(), "../" + route, train, 1), name_error);
-  EXPECT_TRUE(ui.events.empty());
+  EXPECT_EQ(compile_directory(ui, dir.path(), route, std::string(40000, 't'), true), 2);
+  EXPECT_EQ(compile_directory(ui, dir.path(), "../" + route, train, true), 2);
+  EXPECT_EQ(ui.events, (std::vector<std::string>{
+                           "warning:the train name is 40000 bytes long; the scenario file stores "
+                           "at most 32767",
+                           "warning:the route name \"../Roma_Pisa\" holds \"/\": the compiled "
+                           "files must stay inside the output folder"}));
   EXPECT_TRUE(dir.exists(line_file));
   EXPECT_TRUE(dir.exists(train_file));
   EXPECT_EQ(dir.count(), 2u);
@@ -173,7 +176,7 @@ TEST(CompileDirectory, UnusableNameIsRefusedBeforeAnyFileIsTouched) {
 TEST(FormLoad, ShowsTheNoticeBeforeAnythingElse) {
   temp_dir dir;
   recording_ui ui;
-  form_load(ui, dir.path());
+  run_built_in(ui, dir.path());
   ASSERT_FALSE(ui.events.empty());
   EXPECT_EQ(ui.events.front(), "notice:Attendere");
 }

@@ -1,22 +1,21 @@
 // The main program: compiles its built-in route and train into the files next to it.
-#include <unistd.h>
-
-#include <cstdio>
 #include <iostream>
 #include <string>
 
-#include "driver/files.h"
-#include "driver/program.h"
+#include "compiler/exit_status.h"
+#include "platform/console.h"
+#include "platform/files.h"
+#include "programs/built_in_run.h"
 
 namespace {
 
 // No display here: the notice and the message box are lines on stderr.
-class console final : public scenario::user_interface {
+class console_ui final : public scenario::user_interface {
  public:
   void show_notice(std::string_view text) override { std::cerr << text << std::endl; }
   void message_box(std::string_view prompt) override {
     std::cerr << prompt << std::endl;
-    if (::isatty(STDIN_FILENO)) {
+    if (scenario::is_terminal(scenario::standard_stream::input)) {
       std::cerr << "[OK: Enter] " << std::flush;
       std::string ignored;
       std::getline(std::cin, ignored);
@@ -30,9 +29,9 @@ class console final : public scenario::user_interface {
 }  // namespace
 
 int main() {
-  console ui;
+  console_ui ui;
   try {
-    return scenario::form_load(ui, scenario::program_directory());
+    return scenario::run_built_in(ui, scenario::program_directory());
   } catch (const scenario::file_error& e) {
     std::cerr << "roma_pisa: " << e.what() << std::endl;
     return scenario::as_int(scenario::exit_status::usage_or_file_error);

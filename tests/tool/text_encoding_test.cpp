@@ -1,4 +1,4 @@
-#include "model/text.h"
+#include "tool/text_encoding.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "driver/files.h"
+#include "platform/files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,7 +19,21 @@ file_error::file_error(const std::string& path, const std::string& action,
                        const std::string& reason)
     : std::runtime_error("cannot " + action + " \"" + path + "\": " + reason), path_(path) {}
 
-std::optional<std::string> read_whole_file(const std::string& path) {
+namespace {
+
+std::int64_t system_read(int fd, void* data, std::size_t size) {
+  return ::read(fd, data, size);
+}
+
+std::int64_t system_pwrite(int fd, const void* data, std::size_t size, std::uint64_t offset) {
+  return ::pwrite(fd, data, size, static_cast<off_t>(offset));
+}
+
+}  // namespace
+
+std::optional<std::string> read_whole_file(const std::string& path, const file_calls& calls) {
+  const auto read = calls.read ? calls.read : &system_read;
+  const auto close = calls.close ? calls.close : &::close;
   // Non-blocking, so that opening a FIFO returns at once; the type check below refuses it.
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
@@ -29,11 +43,11 @@ std::optional<std::string> read_whole_file(const std::string& path) {
   struct stat st;
   if (::fstat(fd, &st) != 0) {
     const int err = errno;
-    ::close(fd);
+    close(fd);
     throw file_error(path, "read", err);
   }
   if (!S_ISREG(st.st_mode)) {
-    ::close(fd);
+    close(fd);
     if (S_ISDIR(st.st_mode)) throw file_error(path, "read", EISDIR);
     throw file_error(path, "read", "not a regular file");
   }
@@ -42,17 +56,17 @@ std::optional<std::string> read_whole_file(const std::string& path) {
   std::size_t used = 0;
   for (;;) {
     if (used == out.size()) out.resize(2 * out.size());
-    ssize_t n = ::read(fd, out.data() + used, out.size() - used);
+    const std::int64_t n = read(fd, out.data() + used, out.size() - used);
     if (n < 0) {
       if (errno == EINTR) continue;
       int err = errno;
-      ::close(fd);
+      close(fd);
       throw file_error(path, "read", err);
     }
     if (n == 0) break;
     used += static_cast<std::size_t>(n);
   }
-  ::close(fd);
+  close(fd);
   out.resize(used);
   return out;
 }
@@ -71,7 +85,7 @@ std::string temporary_name(const std::string& path) {
 
 void replace_file(const std::string& path, std::uint64_t size,
                   const std::function<void(const byte_sink&)>& produce, const file_calls& calls) {
-  const auto pwrite = calls.pwrite ? calls.pwrite : &::pwrite;
+  const auto pwrite = calls.pwrite ? calls.pwrite : &system_pwrite;
   const auto close = calls.close ? calls.close : &::close;
   const auto unlink = calls.unlink ? calls.unlink : &::unlink;
   const std::string temp = temporary_name(path);
@@ -95,8 +109,7 @@ void replace_file(const std::string& path, std::uint64_t size,
     produce([&](std::uint64_t offset, std::string_view piece) {
       std::size_t done = 0;
       while (done < piece.size()) {
-        ssize_t n =
-            pwrite(fd, piece.data() + done, piece.size() - done, static_cast<off_t>(offset + done));
+        const std::int64_t n = pwrite(fd, piece.data() + done, piece.size() - done, offset + done);
         if (n < 0) {
           if (errno == EINTR) continue;
           fail("write", errno);

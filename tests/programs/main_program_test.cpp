@@ -12,7 +12,7 @@
 namespace scenario {
 namespace {
 
-using testing::temp_dir;
+using test_support::temp_dir;
 
 struct program_run {
   int status;

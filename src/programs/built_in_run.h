@@ -4,9 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "driver/exit_status.h"
-#include "model/model.h"
-
 namespace scenario {
 
 // What the program shows its user; the main function gives the console, tests a recorder.
@@ -20,13 +17,14 @@ class user_interface {
 };
 
 // Compiles the data files found in `directory` (then deletes them) and writes the compiled files
-// there. Returns the exit status; a file that cannot be written throws file_error, and a route or
-// train name the compiled files cannot carry throws name_error before any file is touched.
+// there. Returns the exit status; a file that cannot be read or written throws file_error. A route
+// or train name the compiled files cannot carry is refused, as a warning and status 2, before any
+// file is touched.
 int compile_directory(user_interface& ui, const std::string& directory, const std::string& route,
-                      const std::string& train, long_t j);
+                      const std::string& train, bool with_track_plan);
 
 // The whole run of the program in `directory`: notice, built-in text files, compile with the track
 // plan. Returns the exit status; throws file_error for a file it cannot write.
-int form_load(user_interface& ui, const std::string& directory);
+int run_built_in(user_interface& ui, const std::string& directory);
 
 }  // namespace scenario

@@ -1,7 +1,6 @@
-// File access for the programs: whole-file reads and atomic replacement.
+// File access for both programs: whole-file reads, atomic replacement, folders and the program's
+// own folder. The only code of ours that calls the operating system's file functions.
 #pragma once
-
-#include <sys/types.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -11,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "output/bytes.h"
+#include "platform/byte_sink.h"
 
 namespace scenario {
 
@@ -26,18 +25,20 @@ class file_error : public std::runtime_error {
   std::string path_;
 };
 
-// The whole file, or nullopt when it does not exist. Anything but a regular file (a directory, a
-// FIFO that would block the reader, a device) is refused with a file_error.
-std::optional<std::string> read_whole_file(const std::string& path);
-
-// The system calls that replacing a file makes; tests inject short writes, interruptions and
-// failures.
+// The system calls that reading and replacing a file make; tests inject short reads and writes,
+// interruptions and failures. Null members are the system's own. A call returns what the system
+// call does: a count, or -1 with errno set.
 struct file_calls {
-  ssize_t (*pwrite)(int fd, const void* data, std::size_t size,
-                    off_t offset) = nullptr;  // null: the system's
+  std::int64_t (*read)(int fd, void* data, std::size_t size) = nullptr;
+  std::int64_t (*pwrite)(int fd, const void* data, std::size_t size,
+                         std::uint64_t offset) = nullptr;
   int (*close)(int fd) = nullptr;
   int (*unlink)(const char* path) = nullptr;
 };
+
+// The whole file, or nullopt when it does not exist. Anything but a regular file (a directory, a
+// FIFO that would block the reader, a device) is refused with a file_error.
+std::optional<std::string> read_whole_file(const std::string& path, const file_calls& calls = {});
 
 // Replaces the file with the `size` bytes that `produce` hands its sink, piece by piece: written to
 // a temporary file in the same directory, then renamed over the name. On failure the temporary is

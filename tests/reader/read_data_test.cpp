@@ -1,4 +1,4 @@
-#include "reader/memorizza_dati.h"
+#include "reader/read_data.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +12,9 @@ const std::string train_file = "[generale]\r\nsabbia, 200\r\n[fine]\r\n";
 
 compilation compile(const data_files& files) {
   compilation c;
-  c.nome_percorso = "Roma_Pisa";
-  c.nome_treno = "EXPR 368";
-  memorizza_dati(c, files);
+  c.route_name = "Roma_Pisa";
+  c.train_name = "EXPR 368";
+  read_data_files(c, files);
   return c;
 }
 
@@ -27,14 +27,14 @@ TEST(MemorizzaDati, NamesAndACleanReading) {
       compile({"[generale]\r\nlunghezza percorso, 1000\r\n[curve]\r\n[fine]\r\n", train_file});
   EXPECT_EQ(c.voci_generali[voce::percorso].nome, "Roma_Pisa");
   EXPECT_EQ(c.voci_generali[voce::treno].nome, "EXPR 368");
-  EXPECT_EQ(c.codice_errore, 0);
+  EXPECT_EQ(c.fault_code, 0);
   EXPECT_TRUE(c.diagnostics.empty());
   EXPECT_TRUE(train_read(c));
 }
 
 TEST(MemorizzaDati, MissingLineFile) {
   compilation c = compile({std::nullopt, train_file});
-  EXPECT_EQ(c.codice_errore, 101);
+  EXPECT_EQ(c.fault_code, 101);
   ASSERT_EQ(c.diagnostics.size(), 1u);
   EXPECT_EQ(c.diagnostics[0].file, source_file::line_description);
   EXPECT_EQ(c.diagnostics[0].line, 0);
@@ -67,7 +67,7 @@ TEST(MemorizzaDati, FailureOfTheReadingCarriesFileAndLine) {
   compilation c = compile(
       {"[generale]\r\nlunghezza percorso, 1000\r\n[curve]\r\n\r\npendenza, 12x, 1\r\n[fine]\r\n",
        train_file});
-  EXPECT_EQ(c.codice_errore, 25);
+  EXPECT_EQ(c.fault_code, 25);
   ASSERT_EQ(c.diagnostics.size(), 1u);
   EXPECT_EQ(c.diagnostics[0].file, source_file::line_description);
   EXPECT_EQ(c.diagnostics[0].line, 5);
@@ -76,13 +76,13 @@ TEST(MemorizzaDati, FailureOfTheReadingCarriesFileAndLine) {
 
   for (const char* empty : {"", "  \r\n"}) {
     compilation e = compile({std::string(empty), train_file});
-    EXPECT_EQ(e.codice_errore, 25);
+    EXPECT_EQ(e.fault_code, 25);
     EXPECT_EQ(e.diagnostics.back().file, source_file::line_description);
   }
 
   compilation t =
       compile({"[generale]\r\nlunghezza percorso, 1000\r\n[curve]\r\n[fine]\r\n", std::nullopt});
-  EXPECT_EQ(t.codice_errore, 25);
+  EXPECT_EQ(t.fault_code, 25);
   ASSERT_EQ(t.diagnostics.size(), 1u);
   EXPECT_EQ(t.diagnostics[0].file, source_file::train_scenario);
   EXPECT_EQ(t.diagnostics[0].line, 0);

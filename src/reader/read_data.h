@@ -10,12 +10,12 @@ namespace scenario {
 
 // The bytes of the two data files; an absent file is nullopt. The caller owns the files.
 struct data_files {
-  std::optional<std::string> linea;
-  std::optional<std::string> treno;
+  std::optional<std::string> line_description;
+  std::optional<std::string> train_scenario;
 };
 
-// Reads both files into the model. Faults are left in codice_errore / posizione_errore and in the
+// Reads both files into the model. Faults are left in fault_code / fault_position and in the
 // diagnostics, with the file and line of the entry that caused them.
-void memorizza_dati(compilation& c, const data_files& files);
+void read_data_files(compilation& c, const data_files& files);
 
 }  // namespace scenario
