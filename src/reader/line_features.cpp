@@ -80,8 +80,8 @@ void order_progressives(compilation& c) {
 
 std::optional<fault> place_mountain_span(compilation& c, mountain_spans& spans,
                                          const montagna_entry& e) {
-  const auto [inizio, fine, tipo_letto] = e;
-  long_t tipo = tipo_letto;
+  const auto [inizio, fine, given_tipo] = e;
+  long_t tipo = given_tipo;
   const double last = nearest(fine / 50.0 - 1);
   if (inizio < 0) return outside_route_fault(c, "mountain span", inizio, 0);
   if (last > c.upper_bound()) {

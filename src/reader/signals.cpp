@@ -35,7 +35,7 @@ fault taken(const compilation& c, long_t code, long_t posizione, std::string_vie
 }  // namespace
 
 std::optional<fault> place_signal(compilation& c, const segnale_entry& e) {
-  const auto [posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo_letto] = e;
+  const auto [posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, given_tempo] = e;
   const std::int64_t i = cell_at(posizione, 1);
   if (!free_at(c, i))
     return taken(c, fault_code::signal_taken, posizione,
@@ -48,22 +48,22 @@ std::optional<fault> place_signal(compilation& c, const segnale_entry& e) {
   s.valore2 = low_16(std::int64_t{s2} * 10 + d2);
   s.valore3 = low_16(std::int64_t{s3} * 10 + d3);
   // Times from 1 to 100 are stored as 101; 0 and below, and 101 and above, as given.
-  const long_t tempo = tempo_letto >= 1 && tempo_letto <= 100 ? 101 : tempo_letto;
+  const long_t tempo = given_tempo >= 1 && given_tempo <= 100 ? 101 : given_tempo;
   s.tempo = sx == 2 ? low_byte(tempo) : 0;
 
   // Approach marks go on whatever the cell holds; before the start of the route they are dropped.
-  const std::int64_t aspetto = std::int64_t{sx} * 3 + dx;
+  const std::int64_t aspect = std::int64_t{sx} * 3 + dx;
   for (int n = 1; n <= 4; ++n) {
     const std::int64_t mark = i - 2 * n;
-    if (mark >= 0) at(c, mark).preavviso = low_byte(aspetto * 10 + n);
+    if (mark >= 0) at(c, mark).preavviso = low_byte(aspect * 10 + n);
   }
   return std::nullopt;
 }
 
 std::optional<fault> place_restriction(compilation& c, const rallentamento_entry& entry) {
-  const auto [x, v, l, f_tt, f_ta_letto, d_v] = entry;
+  const auto [x, v, l, f_tt, given_f_ta, d_v] = entry;
   const std::string head = "restriction at " + std::to_string(x) + " m";
-  long_t f_ta = f_ta_letto;
+  long_t f_ta = given_f_ta;
   const std::int64_t s = cell_at(x, 1);
   const std::int64_t e = cell_at(double(x) + double(l), 1);
   const bool has_warning = x > 1500;
@@ -88,7 +88,7 @@ std::optional<fault> place_restriction(compilation& c, const rallentamento_entry
     return taken(c, fault_code::restriction_end_taken, x,
                  head + ", its end " + std::to_string(l) + " m after the start", e);
 
-  const integer_t velocita = low_16(v);
+  const integer_t speed = low_16(v);
   at(c, e).tipo = tipo_cella::fine_rallentamento;
   note_placement(c, e);
   if (d_v != 0) at(c, e).valore2 = low_16(d_v);
@@ -96,14 +96,14 @@ std::optional<fault> place_restriction(compilation& c, const rallentamento_entry
   note_placement(c, s);
   if (d_v != 0) at(c, s).valore2 = low_16(d_v);
   if (has_warning) {
-    cella& avviso = at(c, w);
-    avviso.tipo = tipo_cella::avviso_rallentamento;
+    cella& warning = at(c, w);
+    warning.tipo = tipo_cella::avviso_rallentamento;
     note_placement(c, w);
-    if (d_v != 0) avviso.valore2 = low_16(d_v);
-    avviso.valore1 = velocita;
+    if (d_v != 0) warning.valore2 = low_16(d_v);
+    warning.valore1 = speed;
   }
-  at(c, s).valore1 = velocita;
-  at(c, e).valore1 = velocita;
+  at(c, s).valore1 = speed;
+  at(c, e).valore1 = speed;
   at(c, s).valore3 = low_16(f_tt);
   at(c, e).valore3 = low_16(f_tt);
 
