@@ -6,6 +6,7 @@
 #include "platform/console.h"
 #include "tool/command_line.h"
 #include "tool/compile_command.h"
+#include "tool/diff_command.h"
 #include "tool/dump_command.h"
 #include "tool/explain_command.h"
 #include "tool/export_command.h"
@@ -104,6 +105,18 @@ int main(int argc, char** argv) {
   plot_cmd->footer(
       scenario::example_footer("scenario plot \"out/Roma_Pisa_EXPR 368.dat\" -o out/plot.svg"));
 
+  scenario::diff_options diff;
+  CLI::App* diff_cmd = app.add_subcommand(
+      "diff", "Show what differs between two scenarios, compiled or as data files");
+  diff_cmd
+      ->add_option("SCENARIOS", diff.inputs,
+                   "two scenarios, each a route cell file (.dat) or a pair LINE TRAIN")
+      ->required();
+  diff_cmd->add_flag("--json", diff.json, "print one JSON document");
+  diff_cmd->add_flag("--stat", diff.stat, "one line per group of changes, with counts");
+  diff_cmd->footer(scenario::example_footer(
+      "scenario diff \"old/Roma_Pisa_EXPR 368.dat\" \"new/Roma_Pisa_EXPR 368.dat\""));
+
   // The command line as a whole: after every command is registered, so that the listing, the
   // examples and "did you mean" see them all.
   scenario::finish_command_line(app, SCENARIO_VERSION);
@@ -127,5 +140,6 @@ int main(int argc, char** argv) {
   if (export_cmd->parsed()) return scenario::run_export(export_opts, std::cout, std::cerr);
   if (dump_cmd->parsed()) return scenario::run_dump(dump, std::cout, std::cerr);
   if (plot_cmd->parsed()) return scenario::run_plot(plot, std::cout, std::cerr);
+  if (diff_cmd->parsed()) return scenario::run_diff(diff, std::cout, std::cerr);
   return scenario::as_int(scenario::exit_status::usage_or_file_error);
 }
