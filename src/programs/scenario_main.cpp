@@ -89,9 +89,13 @@ int main(int argc, char** argv) {
       ->required();
   dump_cmd->add_option("--kind", dump.kind,
                        "cells, scenario or geometry, when the name does not tell");
-  dump_cmd->add_flag("--json", dump.json, "print one JSON document");
+  CLI::Option* dump_json = dump_cmd->add_flag("--json", dump.json, "print one JSON document");
   dump_cmd->add_flag("--all", dump.all, "every cell, record or point");
   dump_cmd->add_option("--step", dump.step, "metres between the geometry points listed (1000)");
+  dump_cmd
+      ->add_flag("--textconv", dump.textconv,
+                 "the same text wherever the file lies, for git diff: no path, nothing beside")
+      ->excludes(dump_json);
   dump_cmd->footer(scenario::example_footer("scenario dump \"out/Roma_Pisa_EXPR 368.dat\""));
 
   scenario::plot_options plot;

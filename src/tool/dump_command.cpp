@@ -22,6 +22,12 @@ void print_json(std::ostream& out, const json& doc) {
   out << json_document(doc);
 }
 
+// "PATH: ", or nothing for version control, which hands over the same bytes under a different
+// temporary name each time.
+std::string heading(const dump_options& o) {
+  return o.textconv ? std::string() : utf8_text(o.path) + ": ";
+}
+
 std::string metres(long long m) {
   return std::to_string(m) + " m";
 }
@@ -53,7 +59,8 @@ int dump_cells(const dump_options& o, std::ostream& out, std::ostream& err) {
     return as_int(exit_status::usage_or_file_error);
   }
   // Names of stations and boards come from the scenario file beside, when there is a sound one.
-  const loaded<tabella_voci> voci = load_scenario(scenario_beside(o.path));
+  const loaded<tabella_voci> voci =
+      o.textconv ? loaded<tabella_voci>{} : load_scenario(scenario_beside(o.path));
   const tabella_voci* names = voci ? &*voci : nullptr;
 
   const std::vector<cella>& c = *cells;
@@ -92,7 +99,7 @@ int dump_cells(const dump_options& o, std::ostream& out, std::ostream& err) {
     return as_int(exit_status::ok);
   }
 
-  out << utf8_text(o.path) << ": route cells\n";
+  out << heading(o) << "route cells\n";
   out << "  " << c.size() << " cells (0 to " << last << "), 0 to "
       << metres(cell_position(c.size())) << '\n'
       << "  positions are cell starts (index x 50 m): a signal, board or restriction board "
@@ -100,7 +107,7 @@ int dump_cells(const dump_options& o, std::ostream& out, std::ostream& err) {
          "  at p stands in the cell that starts at p + 50, a code cut point in the one at p\n";
   if (c.size() > 1)
     out << "  identity: cell 1 valore1 " << c[1].valore1 << ", code " << c[1].valore2 << '\n';
-  if (!voci) out << "  (no sound scenario file beside: names not shown)\n";
+  if (!voci && !o.textconv) out << "  (no sound scenario file beside: names not shown)\n";
   out << "\nobjects: " << objects.size() << '\n';
   for (std::size_t i : objects)
     out << "  cell " << std::setw(6) << i << std::setw(10) << cell_position(i) << " m  "
@@ -213,7 +220,7 @@ int dump_scenario(const dump_options& o, std::ostream& out, std::ostream& err) {
     print_json(out, doc);
     return as_int(exit_status::ok);
   }
-  out << utf8_text(o.path) << ": scenario file, 87 records";
+  out << heading(o) << "scenario file, 87 records";
   if (!o.all) out << " (empty ones left out)";
   out << '\n';
   for (int k = 0; k < general_record_count; ++k) {
@@ -322,7 +329,7 @@ int dump_geometry(const dump_options& o, std::ostream& out, std::ostream& err) {
                 s.max_y);
   char length[64];
   std::snprintf(length, sizeof length, "%.1f m", s.length);
-  out << utf8_text(o.path) << ": line geometry\n"
+  out << heading(o) << "line geometry\n"
       << "  " << t->points() << " points (0 to " << t->last_index() << "): " << s.computed
       << " computed, " << s.empty << " empty, " << s.other << " other (Integer or Long)\n"
       << "  last point with a value: " << s.last_with_value << '\n'

@@ -13,6 +13,9 @@ struct dump_options {
   bool json = false;
   bool all = false;  // every cell, every record, every point
   long step = 1000;  // metres between the geometry points listed
+  // The same output for the same bytes wherever the file lies, for version control to compare:
+  // no path in the heading, and nothing taken from the files beside it.
+  bool textconv = false;
 };
 
 // `out` receives the dump, `err` the messages for people. Returns the exit status: 0, or 2 for a
