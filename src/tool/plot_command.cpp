@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "tool/compiled_view.h"
 #include "tool/plot_svg.h"
+#include "tool/scenario_diff.h"
 #include "tool/text_encoding.h"
 #include "tool/tool_error.h"
 
@@ -61,6 +62,45 @@ int run_plot(const plot_options& o, std::ostream& out, std::ostream& err) {
     in.title += "  \xC2\xB7  " + std::to_string(length / 1000) + "." +
                 std::to_string(length % 1000 / 100) + " km, " + std::to_string(stations) +
                 " stations";
+  }
+
+  // The compared scenario's files are found beside its cell file as the first one's are.
+  loaded<std::vector<cella>> other_cells;
+  loaded<tabella_voci> other_voci;
+  loaded<track_points> other_plan;
+  plot_comparison comparison;
+  if (o.compare) {
+    other_cells = load_route_cells(*o.compare);
+    if (!other_cells) return fail(other_cells.message);
+    const std::string other_scenario = scenario_beside(*o.compare);
+    if (std::filesystem::exists(other_scenario)) {
+      other_voci = load_scenario(other_scenario);
+      if (!other_voci) return fail(other_voci.message);
+    }
+    if (const std::optional<std::string> g =
+            geometry_beside(*o.compare, other_voci ? &*other_voci : nullptr)) {
+      other_plan = load_geometry(*g);
+      if (!other_plan) return fail(other_plan.message);
+    }
+    // Without a scenario file on one side, both are compared without their records.
+    static const tabella_voci no_records{};
+    const bool records = voci && other_voci;
+    comparison.cells = &*other_cells;
+    comparison.plan = other_plan ? &*other_plan : nullptr;
+    comparison.changes =
+        compare_scenarios({&*cells, records ? &*voci : &no_records, in.plan},
+                          {&*other_cells, records ? &*other_voci : &no_records, comparison.plan});
+    in.compare = &comparison;
+    const std::size_t n = comparison.changes.size();
+    in.notes.push_back("Compared with " + utf8_text(*o.compare) + ": " + std::to_string(n) +
+                       (n == 1 ? " change" : " changes") +
+                       (n == 0 ? "." : ", shaded; its track and speed limit dashed."));
+    if (!records)
+      in.notes.push_back("A scenario file is missing: stations and general records not compared.");
+    // Changes without a place along the route are told here.
+    for (const change& c : comparison.changes)
+      if (!c.at_m)
+        in.notes.push_back(group_title(c.group) + ": " + kind_word(c.kind) + " " + change_words(c));
   }
 
   try {

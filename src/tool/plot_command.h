@@ -13,6 +13,8 @@ struct plot_options {
   std::string output;
   std::optional<std::string> scenario_path;  // else the .sim beside the cell file
   std::optional<std::string> geometry_path;  // else <route>_linea.dat beside it
+  // A second compiled scenario (its route cell file) drawn over the first, the differences marked.
+  std::optional<std::string> compare;
 };
 
 // Returns the exit status: 0, or 2 for a file that cannot be read, decoded or written.

@@ -29,6 +29,7 @@ constexpr const char* colour_cut = "#e67e00";
 constexpr const char* colour_up = "#b5651d";
 constexpr const char* colour_down = "#2a8c8c";
 constexpr const char* colour_scenery = "#c8b49a";
+constexpr const char* colour_compare = "#c2185b";
 
 std::string esc(std::string_view s) {
   std::string out;
@@ -136,6 +137,12 @@ class plot_writer {
  public:
   explicit plot_writer(const plot_input& in) : in_(in), cells_(*in.cells) {
     route_end_ = cell_position(cells_.size());
+    if (in.compare) {
+      const std::vector<cella>& other = *in.compare->cells;
+      route_end_ = std::max(route_end_, cell_position(other.size()));
+      other_written_.assign(other.begin(),
+                            other.end() - static_cast<long>(other.size() > 3 ? 3 : 0));
+    }
     if (in.voci && (*in.voci)[voce::treno_e_percorso].fine > 0)
       route_length_ = (*in.voci)[voce::treno_e_percorso].fine;
     stations_ = stations_of(in.voci);
@@ -158,6 +165,7 @@ class plot_writer {
     if (in_.plan) y = draw_plan(y) + 18;
     y = draw_profile(y);
     y = draw_legend(y + 10);
+    if (in_.compare) y = draw_compare_legend(y - 8);
 
     std::ostringstream svg;
     svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -191,6 +199,20 @@ class plot_writer {
       min_x = std::min(min_x, x), max_x = std::max(max_x, x);
       min_y = std::min(min_y, y), max_y = std::max(max_y, y);
       if (m % stride == 0 || at.empty() || m == t.points() - 1) at.push_back(m);
+    }
+    // The compared plan, on the same scale.
+    std::vector<std::size_t> other_at;
+    const track_points* other = in_.compare && any ? in_.compare->plan : nullptr;
+    if (other) {
+      const std::size_t other_stride = std::max<std::size_t>(1, other->points() / 4000);
+      for (std::size_t m = 0; m < other->points(); ++m) {
+        if (!has_point(*other, m)) continue;
+        const double x = other->x(m), y = other->y(m);
+        min_x = std::min(min_x, x), max_x = std::max(max_x, x);
+        min_y = std::min(min_y, y), max_y = std::max(max_y, y);
+        if (m % other_stride == 0 || other_at.empty() || m == other->points() - 1)
+          other_at.push_back(m);
+      }
     }
     const double height = 520;
     body_ << "<g id=\"plan\">\n";
@@ -226,6 +248,7 @@ class plot_writer {
     for (std::size_t m : at) body_ << num(px(t.x(m))) << "," << num(py(t.y(m))) << " ";
     body_ << "\">" << title("track, " + std::to_string(at.back()) + " m of plan")
           << "</polyline>\n";
+    if (other) draw_compare_plan(*other, other_at, px, py);
 
     label_space labels;
     // Start and end of the route.
@@ -388,6 +411,7 @@ class plot_writer {
     draw_speed(speed_top, speed_h, x0, x1);
     draw_objects(objects_top, row_h, x0, x1);
     draw_gradient(gradient_top, gradient_h, x0, x1);
+    if (in_.compare) draw_differences(axis_y, bottom);
     body_ << "</g>\n";
     return bottom + 36;
   }
@@ -447,6 +471,8 @@ class plot_writer {
     lane_label(top + 14, "Speed", "km/h");
     int max_speed = 0;
     for (const cella& c : written_) max_speed = std::max(max_speed, speed_kmh(c.velocita_limite));
+    for (const cella& c : other_written_)
+      max_speed = std::max(max_speed, speed_kmh(c.velocita_limite));
     for (const cella& c : cells_)
       if (c.tipo == tipo_cella::inizio_rallentamento || c.tipo == tipo_cella::avviso_rallentamento)
         max_speed = std::max<int>(max_speed, c.valore1);
@@ -469,6 +495,7 @@ class plot_writer {
             << num(cell_x(runs[r].last + 1)) << "," << num(sy(v)) << " ";
     }
     body_ << "\">" << title("line speed limit") << "</path>\n";
+    if (in_.compare) draw_compare_speed(sy);
     double last_label_end = -1e9;
     for (const value_run& r : runs) {
       const int v = speed_kmh(static_cast<byte_t>(r.value));
@@ -753,12 +780,116 @@ class plot_writer {
     return y + 26;
   }
 
+  // ---- a compared scenario
+
+  static bool has_point(const track_points& t, std::size_t m) {
+    return t.get(m, 0).kind != value_kind::empty && t.get(m, 1).kind != value_kind::empty &&
+           std::isfinite(t.x(m)) && std::isfinite(t.y(m));
+  }
+
+  static std::string difference_title(const change& c) {
+    return group_title(c.group) + ": " + kind_word(c.kind) + " " + change_words(c);
+  }
+
+  void difference_open(std::size_t i) {
+    body_ << "<g class=\"difference\" data-change=\"" << i << "\">";
+  }
+
+  // The compared track dashed over the first; where the plans part, and where a station changed,
+  // marked on it (on the first track for what only the first has).
+  void draw_compare_plan(const track_points& other, const std::vector<std::size_t>& at,
+                         const auto& px, const auto& py) {
+    body_ << "<polyline fill=\"none\" stroke=\"" << colour_compare
+          << "\" stroke-width=\"1.6\" stroke-dasharray=\"6,4\" points=\"";
+    for (std::size_t m : at) body_ << num(px(other.x(m))) << "," << num(py(other.y(m))) << " ";
+    body_ << "\">" << title("track of the compared scenario") << "</polyline>\n";
+    const std::vector<change>& changes = in_.compare->changes;
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+      const change& c = changes[i];
+      const track_points& t = c.kind == change_kind::removed ? *in_.plan : other;
+      if (c.group == change_group::track_plan && c.at_m && c.to_m) {
+        const std::size_t first = static_cast<std::size_t>(*c.at_m);
+        const std::size_t last =
+            std::min<std::size_t>(static_cast<std::size_t>(*c.to_m), t.points());
+        if (first >= last) continue;
+        const std::size_t stride = std::max<std::size_t>(1, (last - first) / 2000);
+        difference_open(i);
+        body_ << "<polyline fill=\"none\" stroke=\"" << colour_compare
+              << "\" stroke-width=\"7\" stroke-linejoin=\"round\" opacity=\"0.3\" points=\"";
+        for (std::size_t m = first; m < last; m += stride)
+          if (has_point(t, m)) body_ << num(px(t.x(m))) << "," << num(py(t.y(m))) << " ";
+        body_ << "\"/>" << title(difference_title(c)) << "</g>\n";
+      } else if (c.group == change_group::stations && c.at_m && *c.at_m >= 0 &&
+                 static_cast<std::size_t>(*c.at_m) < t.points() &&
+                 has_point(t, static_cast<std::size_t>(*c.at_m))) {
+        const std::size_t m = static_cast<std::size_t>(*c.at_m);
+        difference_open(i);
+        body_ << "<circle cx=\"" << num(px(t.x(m))) << "\" cy=\"" << num(py(t.y(m)))
+              << "\" r=\"8\" fill=\"none\" stroke=\"" << colour_compare << "\" stroke-width=\"2\"/>"
+              << title(difference_title(c)) << "</g>\n";
+      }
+    }
+  }
+
+  void draw_compare_speed(const auto& sy) {
+    const std::vector<value_run> runs = runs_of(other_written_, &cella::velocita_limite);
+    body_ << "<path fill=\"none\" stroke=\"" << colour_compare
+          << "\" stroke-width=\"1.5\" stroke-dasharray=\"5,3\" d=\"";
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+      const double v = speed_kmh(static_cast<byte_t>(runs[r].value));
+      body_ << (r == 0 ? "M" : "L") << num(cell_x(runs[r].first)) << "," << num(sy(v)) << " L"
+            << num(cell_x(runs[r].last + 1)) << "," << num(sy(v)) << " ";
+    }
+    body_ << "\">" << title("line speed limit of the compared scenario") << "</path>\n";
+  }
+
+  // A shaded band through every lane where something changed, under a marker on the axis that
+  // tells what.
+  void draw_differences(double axis_y, double bottom) {
+    const std::vector<change>& changes = in_.compare->changes;
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+      const change& c = changes[i];
+      if (!c.at_m) continue;
+      double from = static_cast<double>(*c.at_m),
+             to = static_cast<double>(c.to_m.value_or(*c.at_m));
+      if (c.from_m) from = std::min(from, double(*c.from_m)), to = std::max(to, double(*c.from_m));
+      const double a = kx(from), w = std::max(2.0, kx(to) - a);
+      difference_open(i);
+      if (c.group == change_group::track_plan) {  // shown on the plan; a bar on the axis here
+        body_ << "<rect x=\"" << num(a) << "\" y=\"" << num(axis_y + 1) << "\" width=\"" << num(w)
+              << "\" height=\"4\" fill=\"" << colour_compare << "\" opacity=\"0.6\"/>"
+              << title(difference_title(c)) << "</g>\n";
+        continue;
+      }
+      body_ << "<rect x=\"" << num(a) << "\" y=\"" << num(axis_y) << "\" width=\"" << num(w)
+            << "\" height=\"" << num(bottom - axis_y) << "\" fill=\"" << colour_compare
+            << "\" opacity=\"0.13\" pointer-events=\"none\"/><path d=\"M" << num(a + w / 2) << ","
+            << num(axis_y + 8) << " l-4,-7 h8 z\" fill=\"" << colour_compare << "\"/>"
+            << title(difference_title(c)) << "</g>\n";
+    }
+  }
+
+  double draw_compare_legend(double top) {
+    const double y = top;
+    body_ << "<line x1=\"20\" y1=\"" << num(y + 5.5) << "\" x2=\"31\" y2=\"" << num(y + 5.5)
+          << "\" stroke=\"" << colour_compare << "\" stroke-width=\"2\" stroke-dasharray=\"4,2\"/>"
+          << "<text x=\"36\" y=\"" << num(y + 10)
+          << "\">compared scenario: track and speed limit</text>\n";
+    const double x = 36 + text_width("compared scenario: track and speed limit") + 16;
+    body_ << "<rect x=\"" << num(x) << "\" y=\"" << num(y)
+          << "\" width=\"11\" height=\"11\" fill=\"" << colour_compare
+          << "\" opacity=\"0.3\"/><text x=\"" << num(x + 16) << "\" y=\"" << num(y + 10)
+          << "\">what differs (its marker tells what)</text>\n";
+    return y + 26;
+  }
+
   const plot_input& in_;
   const std::vector<cella>& cells_;
   long_t route_end_ = 0;
   long_t route_length_ = 0;
   double profile_bottom_ = 0;
-  std::vector<cella> written_;  // the cells whose line properties the reader wrote
+  std::vector<cella> written_;        // the cells whose line properties the reader wrote
+  std::vector<cella> other_written_;  // the same of a compared scenario
   std::vector<station_info> stations_;
   std::ostringstream body_;
 };

@@ -6,8 +6,16 @@
 #include <vector>
 
 #include "model/model.h"
+#include "tool/scenario_diff.h"
 
 namespace scenario {
+
+// A second scenario drawn over the first, on the same plan and profile, with what differs.
+struct plot_comparison {
+  const std::vector<cella>* cells = nullptr;  // required
+  const track_points* plan = nullptr;
+  std::vector<change> changes;  // from the first scenario to this one
+};
 
 struct plot_input {
   std::string title;                          // UTF-8
@@ -15,10 +23,13 @@ struct plot_input {
   const tabella_voci* voci = nullptr;         // names, station areas and times, when known
   const track_points* plan = nullptr;         // the plan panel is drawn only with it
   std::vector<std::string> notes;             // UTF-8 lines shown under the title
+  const plot_comparison* compare = nullptr;  // its track and speed limit dashed, its changes shaded
 };
 
 // Every object cell (any type but nothing and scenery) gets one element with class "mark" and a
-// data-cell attribute, with a <title> that says what it is.
+// data-cell attribute, with a <title> that says what it is. With a comparison, every change with
+// a place along the route gets one element with class "difference" on the profile (and station
+// and track plan changes one more on the plan), with a <title> that says what changed.
 std::string render_plot(const plot_input& in);
 
 }  // namespace scenario

@@ -142,5 +142,45 @@ TEST(Diff, IdenticalPairsPrintNothingAndExitZero) {
   EXPECT_EQ(doc["exit_status"], 0);
 }
 
+// Compiles the pair in `sub/` into `out_sub/`; returns its route cell file.
+std::string compiled(const temp_dir& dir, const std::string& sub) {
+  compile_options o;
+  o.line_path = dir.file(sub + "/" + line_name);
+  o.train_path = dir.file(sub + "/" + train_name);
+  o.output_dir = dir.file("out_" + sub);
+  std::ostringstream out, err;
+  EXPECT_EQ(run_compile(o, out, err), 0) << err.str();
+  return o.output_dir + "/Roma_Pisa_EXPR 368.dat";
+}
+
+std::size_t count(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+TEST(PlotCompare, MarksAChangedStationOnTheProfileAndThePlan) {
+  const edited_pair pair(false, "stazione,  128000, 22", "stazione,  128200, 22");
+  const std::string a = compiled(pair.dir, "a"), b = compiled(pair.dir, "b");
+  auto plot = [&](const std::string& other) {
+    plot_options o;
+    o.cell_path = a;
+    o.output = pair.dir.file("plot.svg");
+    o.compare = other;
+    std::ostringstream out, err;
+    EXPECT_EQ(run_plot(o, out, err), 0) << err.str();
+    return pair.dir.read("plot.svg");
+  };
+  const std::string svg = plot(b);
+  EXPECT_EQ(count(svg, "class=\"difference\""), 2u);  // a band on the profile, a ring on the plan
+  EXPECT_EQ(count(svg, "stations: moved &quot;Chiarone&quot; 128000 -&gt; 128200 m (+200 m)"), 2u);
+  EXPECT_EQ(count(svg, "Compared with " + b + ": 1 change, shaded"), 1u);
+  EXPECT_EQ(count(svg, "track of the compared scenario"), 1u);
+
+  const std::string same = plot(a);
+  EXPECT_EQ(count(same, "class=\"difference\""), 0u);
+  EXPECT_EQ(count(same, ": 0 changes."), 1u);
+}
+
 }  // namespace
 }  // namespace scenario
