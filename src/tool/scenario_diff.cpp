@@ -481,9 +481,11 @@ class comparison {
       if (kind == change_kind::moved) {
         c.from_m = before->v->posizione;
         // A moved area that keeps its place around the station is part of the move.
-        const bool same_area =
-            after->v->inizio - after->v->posizione == before->v->inizio - before->v->posizione &&
-            after->v->fine - after->v->posizione == before->v->fine - before->v->posizione;
+        auto around = [](const voce_generale& s) {
+          const long long at = s.posizione;
+          return std::pair{s.inizio - at, s.fine - at};
+        };
+        const bool same_area = around(*after->v) == around(*before->v);
         if (same_area)
           std::erase_if(c.fields, [](const field_change& f) { return f.field == "area"; });
       }
