@@ -130,9 +130,9 @@ struct damaged_case {
   const char* message;
 };
 
-std::string with_byte(std::string bytes, std::size_t at, char value) {
-  bytes[at] = value;
-  return bytes;
+// `bytes` with those from `at` on replaced by `put`.
+std::string with_bytes(const std::string& bytes, std::size_t at, const std::string& put) {
+  return bytes.substr(0, at) + put + bytes.substr(at + put.size());
 }
 
 const damaged_case damaged_cases[] = {
@@ -150,13 +150,11 @@ const damaged_case damaged_cases[] = {
      "byte offset 3050: expected the end of the file after record 86 (1 byte more)"},
     // Record 1 claims a name of 32639 bytes.
     {"name longer than the file", "name.sim",
-     [](const temp_dir& d) {
-       return with_byte(with_byte(d.read("Valle_R 12.sim"), 34 + 14, '\x7F'), 34 + 15, '\x7F');
-     },
+     [](const temp_dir& d) { return with_bytes(d.read("Valle_R 12.sim"), 34 + 14, "\x7F\x7F"); },
      "byte offset 50: expected record 1 name of 32639 bytes (only 3000 left)"},
     // The tag of the second value.
     {"unknown value tag", "tag_linea.dat",
-     [](const temp_dir& d) { return with_byte(d.read("Valle_linea.dat"), 4, 9); },
+     [](const temp_dir& d) { return with_bytes(d.read("Valle_linea.dat"), 4, "\x09"); },
      "byte offset 4: expected a value tag 0, 2, 3 or 5, found 9"},
     {"geometry cut inside a value", "cut_linea.dat",
      [](const temp_dir& d) { return d.read("Valle_linea.dat").substr(0, 13); },
