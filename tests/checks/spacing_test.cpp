@@ -5,9 +5,12 @@
 #include <initializer_list>
 #include <vector>
 
+#include "support/case_name.h"
+
 namespace scenario {
 namespace {
 
+using test_support::PrintTo;
 using cells = std::vector<long_t>;
 
 constexpr byte_t signal = tipo_cella::segnale;
@@ -107,37 +110,52 @@ TEST(SpacingPass, WorkedExampleSlowRestriction) {
   expect_faults(c, {});
 }
 
-TEST(SpacingPass, SlowMeansBelow110) {
-  struct example {
-    integer_t speed;
-    cells markers;
-  };
-  for (const example& e : {example{109, {82, 89, 95, 108, 116}}, example{110, {82, 89, 95}},
-                           example{130, {82, 89, 95}}}) {
-    SCOPED_TRACE(e.speed);
-    compilation c = route_to_cell(200);
-    put(c, 100, start, e.speed);
-    put(c, 120, end, e.speed);
-    EXPECT_EQ(run_and_collect_markers(c), e.markers);
-    expect_faults(c, {});
-  }
+struct speed_example {
+  integer_t speed;
+  cells markers;
+};
+
+class RestrictionSpeed : public ::testing::TestWithParam<speed_example> {};
+
+TEST_P(RestrictionSpeed, SlowMeansBelow110) {
+  compilation c = route_to_cell(200);
+  put(c, 100, start, GetParam().speed);
+  put(c, 120, end, GetParam().speed);
+  EXPECT_EQ(run_and_collect_markers(c), GetParam().markers);
+  expect_faults(c, {});
 }
 
-TEST(SpacingPass, FixedWindowsNeedRoomBeforeTheStart) {
-  struct example {
-    long_t start_cell;
-    cells markers;
-  };
-  for (const example& e : {example{7, {}}, example{8, {3}}, example{13, {8}}, example{14, {3, 9}},
-                           example{20, {9, 15}}, example{21, {3, 10, 16}}}) {
-    SCOPED_TRACE(e.start_cell);
-    compilation c = route_to_cell(60);
-    put(c, e.start_cell, start, 130);
-    put(c, e.start_cell + 4, end, 130);
-    EXPECT_EQ(run_and_collect_markers(c), e.markers);
-    expect_faults(c, {});
-  }
+INSTANTIATE_TEST_SUITE_P(, RestrictionSpeed,
+                         ::testing::Values(speed_example{109, {82, 89, 95, 108, 116}},
+                                           speed_example{110, {82, 89, 95}},
+                                           speed_example{130, {82, 89, 95}}),
+                         [](const ::testing::TestParamInfo<speed_example>& info) {
+                           return std::to_string(info.param.speed) + "_km_h";
+                         });
+
+struct room_example {
+  long_t start_cell;
+  cells markers;
+};
+
+class FixedWindows : public ::testing::TestWithParam<room_example> {};
+
+TEST_P(FixedWindows, NeedRoomBeforeTheStart) {
+  compilation c = route_to_cell(60);
+  put(c, GetParam().start_cell, start, 130);
+  put(c, GetParam().start_cell + 4, end, 130);
+  EXPECT_EQ(run_and_collect_markers(c), GetParam().markers);
+  expect_faults(c, {});
 }
+
+INSTANTIATE_TEST_SUITE_P(, FixedWindows,
+                         ::testing::Values(room_example{7, {}}, room_example{8, {3}},
+                                           room_example{13, {8}}, room_example{14, {3, 9}},
+                                           room_example{20, {9, 15}},
+                                           room_example{21, {3, 10, 16}}),
+                         [](const ::testing::TestParamInfo<room_example>& info) {
+                           return "start_in_cell_" + std::to_string(info.param.start_cell);
+                         });
 
 TEST(SpacingPass, FixedWindowTakesFirstFreeCandidate) {
   // Scenery counts as free; a station or a cut point does not.
@@ -161,53 +179,60 @@ TEST(SpacingPass, TakenWindowGivesFault12AndTheOtherWindowsGoOn) {
   expect_faults(c, {fault(12, 5000)});
 }
 
-TEST(SpacingPass, EndExactlyEightCellsAfterStart) {
-  struct example {
-    const char* name;
-    long_t end_cell;
-    std::vector<long_t> taken;
-    cells inside_markers;
-  };
-  const example examples[] = {
-      {"seven cells: no marker inside", 57, {}, {}},
-      {"eight cells: marker before the end", 58, {}, {57}},
-      {"eight cells, cell before taken: marker after the end", 58, {57}, {59}},
-  };
-  for (const example& e : examples) {
-    SCOPED_TRACE(e.name);
-    compilation c = route_to_cell(100);
-    put(c, 50, start, 60);
-    put(c, e.end_cell, end, 60);
-    for (long_t t : e.taken) put(c, t, station);
-    cells expected = {32, 39, 45};
-    expected.insert(expected.end(), e.inside_markers.begin(), e.inside_markers.end());
-    EXPECT_EQ(run_and_collect_markers(c), expected);
-    expect_faults(c, {});
-  }
+struct inside_example {
+  const char* what;
+  long_t end_cell;
+  std::vector<long_t> taken;
+  cells inside_markers;
+};
+
+class EndEightCellsAfterStart : public ::testing::TestWithParam<inside_example> {};
+
+// A slow restriction from cell 50: the fixed markers 32, 39 and 45, then those inside.
+TEST_P(EndEightCellsAfterStart, MarkerInsideOrAfter) {
+  const inside_example& e = GetParam();
+  compilation c = route_to_cell(100);
+  put(c, 50, start, 60);
+  put(c, e.end_cell, end, 60);
+  for (long_t t : e.taken) put(c, t, station);
+  cells expected = {32, 39, 45};
+  expected.insert(expected.end(), e.inside_markers.begin(), e.inside_markers.end());
+  EXPECT_EQ(run_and_collect_markers(c), expected);
+  expect_faults(c, {});
 }
 
-TEST(SpacingPass, InsideMarkersStayEightCellsApartWhicheverNeighbourTookOne) {
-  struct example {
-    const char* name;
-    std::vector<long_t> taken;
-    cells inside_markers;
-  };
-  const example examples[] = {
-      {"due cell taken: cell before, next 8 later", {108}, {107, 115}},
-      {"due cell and cell before taken: cell after, next 8 later", {107, 108}, {109, 117}},
-  };
-  for (const example& e : examples) {
-    SCOPED_TRACE(e.name);
-    compilation c = route_to_cell(200);
-    put(c, 100, start, 60);
-    put(c, 120, end, 60);
-    for (long_t t : e.taken) put(c, t, station);
-    cells expected = {82, 89, 95};
-    expected.insert(expected.end(), e.inside_markers.begin(), e.inside_markers.end());
-    EXPECT_EQ(run_and_collect_markers(c), expected);
-    expect_faults(c, {});
-  }
+INSTANTIATE_TEST_SUITE_P(
+    , EndEightCellsAfterStart,
+    ::testing::Values(inside_example{"seven cells: no marker inside", 57, {}, {}},
+                      inside_example{"eight cells: marker before the end", 58, {}, {57}},
+                      inside_example{
+                          "eight cells, cell before taken: marker after the end", 58, {57}, {59}}),
+    test_support::name_from_what{});
+
+class InsideMarkers : public ::testing::TestWithParam<inside_example> {};
+
+// A slow restriction from cell 100 to 120: the fixed markers 82, 89 and 95, then those inside.
+TEST_P(InsideMarkers, StayEightCellsApartWhicheverNeighbourTookOne) {
+  const inside_example& e = GetParam();
+  compilation c = route_to_cell(200);
+  put(c, 100, start, 60);
+  put(c, e.end_cell, end, 60);
+  for (long_t t : e.taken) put(c, t, station);
+  cells expected = {82, 89, 95};
+  expected.insert(expected.end(), e.inside_markers.begin(), e.inside_markers.end());
+  EXPECT_EQ(run_and_collect_markers(c), expected);
+  expect_faults(c, {});
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , InsideMarkers,
+    ::testing::Values(
+        inside_example{"due cell taken: cell before, next 8 later", 120, {108}, {107, 115}},
+        inside_example{"due cell and cell before taken: cell after, next 8 later",
+                       120,
+                       {107, 108},
+                       {109, 117}}),
+    test_support::name_from_what{});
 
 TEST(SpacingPass, Fault13InsideStopsFurtherInsideMarkers) {
   compilation c = route_to_cell(200);
@@ -219,34 +244,40 @@ TEST(SpacingPass, Fault13InsideStopsFurtherInsideMarkers) {
   expect_faults(c, {fault(13, 5400)});
 }
 
-TEST(SpacingPass, FirstSignalAfterTheEndGetsAMarker) {
-  struct example {
-    const char* name;
-    std::vector<long_t> signals;
-    std::vector<long_t> taken;
-    cells after_markers;
-  };
-  // Fast restriction 100 .. 110, so only the fixed markers 82, 89, 95 come before it.
-  const example examples[] = {
-      {"signal 12 cells after the end", {122}, {}, {121}},
-      {"signal 13 cells after the end is too far", {123}, {}, {}},
-      {"only the first signal", {115, 120}, {}, {114}},
-      {"cell in front taken: the one before it", {115}, {114}, {113}},
-      {"signal next to the end: the end cell is taken, marker inside", {111}, {}, {109}},
-  };
-  for (const example& e : examples) {
-    SCOPED_TRACE(e.name);
-    compilation c = route_to_cell(200);
-    put(c, 100, start, 130);
-    put(c, 110, end, 130);
-    for (long_t s : e.signals) put(c, s, signal);
-    for (long_t t : e.taken) put(c, t, station);
-    cells expected = {82, 89, 95};
-    expected.insert(expected.end(), e.after_markers.begin(), e.after_markers.end());
-    EXPECT_EQ(run_and_collect_markers(c), expected);
-    expect_faults(c, {});
-  }
+struct after_example {
+  const char* what;
+  std::vector<long_t> signals;
+  std::vector<long_t> taken;
+  cells after_markers;
+};
+
+class FirstSignalAfterTheEnd : public ::testing::TestWithParam<after_example> {};
+
+// Fast restriction 100 .. 110, so only the fixed markers 82, 89, 95 come before it.
+TEST_P(FirstSignalAfterTheEnd, GetsAMarker) {
+  const after_example& e = GetParam();
+  compilation c = route_to_cell(200);
+  put(c, 100, start, 130);
+  put(c, 110, end, 130);
+  for (long_t s : e.signals) put(c, s, signal);
+  for (long_t t : e.taken) put(c, t, station);
+  cells expected = {82, 89, 95};
+  expected.insert(expected.end(), e.after_markers.begin(), e.after_markers.end());
+  EXPECT_EQ(run_and_collect_markers(c), expected);
+  expect_faults(c, {});
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , FirstSignalAfterTheEnd,
+    ::testing::Values(after_example{"signal 12 cells after the end", {122}, {}, {121}},
+                      after_example{"signal 13 cells after the end is too far", {123}, {}, {}},
+                      after_example{"only the first signal", {115, 120}, {}, {114}},
+                      after_example{"cell in front taken: the one before it", {115}, {114}, {113}},
+                      after_example{"signal next to the end: the end cell is taken, marker inside",
+                                    {111},
+                                    {},
+                                    {109}}),
+    test_support::name_from_what{});
 
 TEST(SpacingPass, Fault13AfterTheEndIsPlacedAtTheEndCell) {
   compilation c = route_to_cell(200);
@@ -300,70 +331,108 @@ TEST(SpacingPass, StartWithoutEndStopsAtTheLastCell) {
   }
 }
 
-TEST(SpacingPass, SignalsWithin1000MetresBeforeAWarningBoard) {
-  struct example {
-    const char* name;
-    long_t board;
-    std::vector<long_t> signals;
-    cells markers;
-  };
-  const example examples[] = {
-      {"board at 10 examines 9 down to 3", 10, {3, 9}, {2, 8}},
-      {"cell 2 is never examined", 10, {2}, {}},
-      {"every signal among the 20 cells before", 40, {20, 30, 39}, {19, 29, 38}},
-      {"21 cells before is too far", 40, {19}, {}},
-      // The pass examines cells 1 to last - 2 only.
-      {"board on the last cell but two", 98, {90}, {89}},
-      {"board on the last cell but one", 99, {90}, {}},
-  };
-  for (const example& e : examples) {
-    SCOPED_TRACE(e.name);
-    compilation c = route_to_cell(100);
-    put(c, e.board, warning, 60);
-    for (long_t s : e.signals) put(c, s, signal);
-    EXPECT_EQ(run_and_collect_markers(c), e.markers);
-    expect_faults(c, {});
-  }
+struct board_example {
+  const char* what;
+  long_t board;
+  std::vector<long_t> signals;
+  cells markers;
+};
+
+class SignalsBeforeAWarningBoard : public ::testing::TestWithParam<board_example> {};
+
+TEST_P(SignalsBeforeAWarningBoard, WithinThe1000MetresGetAMarker) {
+  const board_example& e = GetParam();
+  compilation c = route_to_cell(100);
+  put(c, e.board, warning, 60);
+  for (long_t s : e.signals) put(c, s, signal);
+  EXPECT_EQ(run_and_collect_markers(c), e.markers);
+  expect_faults(c, {});
 }
 
-TEST(SpacingPass, SignalBeforeWarningBoardFallsBackOnItsFrontCells) {
-  struct example {
-    const char* name;
-    cella in_front;      // cell 29
-    cella two_in_front;  // cell 28
-    integer_t valore1_29;
-    integer_t valore1_28;
-    byte_t tipo_28;  // after the pass
-    std::vector<fault> faults;
-  };
-  const cella free_cell = holding(tipo_cella::nulla);
-  const cella station_cell = holding(station);
-  const cella signal_cell = holding(signal);
-  const cella cut_220 = holding(cut, 220);
-  const cella cut_150 = holding(cut, 150);
-  const example examples[] = {
-      {"cell in front taken: marker two in front", station_cell, free_cell, 0, 180, cut, {}},
-      {"cut point of 220 in front is lowered", cut_220, signal_cell, 180, 0, signal, {}},
-      {"cut point of 150 in front stays", cut_150, signal_cell, 150, 0, signal, {}},
-      {"cut point two in front is lowered", station_cell, cut_220, 0, 180, cut, {}},
-      {"free beats a cut point", cut_220, free_cell, 220, 180, cut, {}},
-      {"no free cell, no cut point", station_cell, signal_cell, 0, 0, signal, {fault(11, 1500)}},
-  };
-  for (const example& e : examples) {
-    SCOPED_TRACE(e.name);
-    compilation c = route_to_cell(100);
-    put(c, 40, warning, 60);
-    put(c, 30, signal);
-    c.percorso[29] = e.in_front;
-    c.percorso[28] = e.two_in_front;
-    run_spacing_pass(c);
-    EXPECT_EQ(at(c, 29).tipo, e.in_front.tipo);
-    EXPECT_EQ(at(c, 29).valore1, e.valore1_29);
-    EXPECT_EQ(at(c, 28).tipo, e.tipo_28);
-    EXPECT_EQ(at(c, 28).valore1, e.valore1_28);
-    expect_faults(c, e.faults);
-  }
+INSTANTIATE_TEST_SUITE_P(
+    , SignalsBeforeAWarningBoard,
+    ::testing::Values(board_example{"board at 10 examines 9 down to 3", 10, {3, 9}, {2, 8}},
+                      board_example{"cell 2 is never examined", 10, {2}, {}},
+                      board_example{
+                          "every signal among the 20 cells before", 40, {20, 30, 39}, {19, 29, 38}},
+                      board_example{"21 cells before is too far", 40, {19}, {}},
+                      // The pass examines cells 1 to last - 2 only.
+                      board_example{"board on the last cell but two", 98, {90}, {89}},
+                      board_example{"board on the last cell but one", 99, {90}, {}}),
+    test_support::name_from_what{});
+
+struct front_example {
+  const char* what;
+  cella in_front;      // cell 29
+  cella two_in_front;  // cell 28
+  integer_t valore1_29;
+  integer_t valore1_28;
+  byte_t tipo_28;  // after the pass
+  std::vector<fault> faults;
+};
+
+class SignalBeforeAWarningBoard : public ::testing::TestWithParam<front_example> {};
+
+// The board in cell 40, the signal in cell 30.
+TEST_P(SignalBeforeAWarningBoard, FallsBackOnItsFrontCells) {
+  const front_example& e = GetParam();
+  compilation c = route_to_cell(100);
+  put(c, 40, warning, 60);
+  put(c, 30, signal);
+  c.percorso[29] = e.in_front;
+  c.percorso[28] = e.two_in_front;
+  run_spacing_pass(c);
+  EXPECT_EQ(at(c, 29).tipo, e.in_front.tipo);
+  EXPECT_EQ(at(c, 29).valore1, e.valore1_29);
+  EXPECT_EQ(at(c, 28).tipo, e.tipo_28);
+  EXPECT_EQ(at(c, 28).valore1, e.valore1_28);
+  expect_faults(c, e.faults);
 }
+
+INSTANTIATE_TEST_SUITE_P(, SignalBeforeAWarningBoard,
+                         ::testing::Values(front_example{"cell in front taken: marker two in front",
+                                                         holding(station),
+                                                         holding(tipo_cella::nulla),
+                                                         0,
+                                                         180,
+                                                         cut,
+                                                         {}},
+                                           front_example{"cut point of 220 in front is lowered",
+                                                         holding(cut, 220),
+                                                         holding(signal),
+                                                         180,
+                                                         0,
+                                                         signal,
+                                                         {}},
+                                           front_example{"cut point of 150 in front stays",
+                                                         holding(cut, 150),
+                                                         holding(signal),
+                                                         150,
+                                                         0,
+                                                         signal,
+                                                         {}},
+                                           front_example{"cut point two in front is lowered",
+                                                         holding(station),
+                                                         holding(cut, 220),
+                                                         0,
+                                                         180,
+                                                         cut,
+                                                         {}},
+                                           front_example{"free beats a cut point",
+                                                         holding(cut, 220),
+                                                         holding(tipo_cella::nulla),
+                                                         220,
+                                                         180,
+                                                         cut,
+                                                         {}},
+                                           front_example{"no free cell, no cut point",
+                                                         holding(station),
+                                                         holding(signal),
+                                                         0,
+                                                         0,
+                                                         signal,
+                                                         {fault(11, 1500)}}),
+                         test_support::name_from_what{});
 
 TEST(SpacingPass, LastFaultWinsAndEveryFaultIsKept) {
   compilation c = route_to_cell(200);

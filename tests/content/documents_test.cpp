@@ -8,9 +8,12 @@
 #include <string_view>
 #include <vector>
 
+#include "support/case_name.h"
+
 namespace scenario {
 namespace {
 
+using test_support::PrintTo;
 using lines = std::vector<std::string>;
 
 // The lines of a document as its file holds them: every line, the last included, closed by CR LF.
@@ -69,25 +72,28 @@ TEST(BuiltInDocuments, WrittenInStartUpOrderUnderTheirNames) {
   }
 }
 
-TEST(BuiltInDocuments, DriverDocumentsHaveTheirLineCountsAndNeverTheEndMarker) {
-  const struct {
-    const char* name;
-    const line_table& table;
-    std::size_t count;
-  } cases[] = {
-      {"note", dati_note(), 31},
-      {"rallentamenti", dati_rallentamenti(), 46},
-      {"scheda", dati_scheda(), 200},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const lines doc = written_lines(c.table);
-    EXPECT_EQ(doc.size(), c.count);
-    const std::string bytes = text_document{"", &c.table}.bytes();
-    EXPECT_EQ(bytes.find(end_marker), std::string::npos);
-    for (const std::string& l : doc) EXPECT_EQ(l.find_first_of("\r\n"), std::string::npos) << l;
-  }
+struct driver_document {
+  const char* what;
+  const line_table& (*table)();
+  std::size_t count;
+};
+
+class DriverDocument : public ::testing::TestWithParam<driver_document> {};
+
+TEST_P(DriverDocument, HasItsLineCountAndNeverTheEndMarker) {
+  const line_table& table = GetParam().table();
+  const lines doc = written_lines(table);
+  EXPECT_EQ(doc.size(), GetParam().count);
+  const std::string bytes = text_document{"", &table}.bytes();
+  EXPECT_EQ(bytes.find(end_marker), std::string::npos);
+  for (const std::string& l : doc) EXPECT_EQ(l.find_first_of("\r\n"), std::string::npos) << l;
 }
+
+INSTANTIATE_TEST_SUITE_P(, DriverDocument,
+                         ::testing::Values(driver_document{"note", dati_note, 31},
+                                           driver_document{"rallentamenti", dati_rallentamenti, 46},
+                                           driver_document{"scheda", dati_scheda, 200}),
+                         test_support::name_from_what{});
 
 // ---- timetable card ----
 

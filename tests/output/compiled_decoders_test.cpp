@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <string>
 #include <vector>
@@ -13,11 +11,14 @@
 #include "content/documents.h"
 #include "output/compiled_files.h"
 #include "support/bytes.h"
+#include "support/case_name.h"
+#include "support/paths.h"
 
 namespace scenario {
 namespace {
 
 using test_support::bytes_of;
+using test_support::PrintTo;
 
 void expect_same_plan(const track_points& a, const track_points& b) {
   ASSERT_EQ(a.points(), b.points());
@@ -127,11 +128,6 @@ TEST(Decoders, RoundTripHandMadeModels) {
   expect_same_plan(*g.value, plan);
 }
 
-std::string read_fixture(const std::string& name) {
-  std::ifstream in(std::string(TEST_DATA_DIR) + "/tool/" + name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // Decoding what the writers made of a whole compile gives back the model, and encoding that gives
 // back the same bytes.
 void expect_round_trip(const compilation& c) {
@@ -152,35 +148,32 @@ void expect_round_trip(const compilation& c) {
   EXPECT_EQ(encode_geometry(*plan.value), geometry_bytes);
 }
 
-TEST(Decoders, RoundTripCompiledScenarios) {
-  {
-    SCOPED_TRACE("fixture");
-    compilation c;
-    c.route_name = "Valle";
-    c.train_name = "R 12";
-    data_files files;
-    files.line_description = read_fixture("Valle_linea.txt");
-    files.train_scenario = read_fixture("Valle_R 12-.txt");
-    const compile_outcome outcome = compile_scenario(c, 1, files);
-    ASSERT_EQ(outcome.reader_code, 0);
-    ASSERT_EQ(outcome.guard_code, 0);
-    expect_round_trip(c);
-  }
-  {
-    SCOPED_TRACE("built-in");
-    compilation c;
-    c.route_name = "Roma_Pisa";
-    c.train_name = "EXPR 368";
-    const std::vector<text_document> documents = built_in_documents("Roma_Pisa", "EXPR 368");
-    data_files files;
-    files.line_description = documents[0].bytes();
-    files.train_scenario = documents[1].bytes();
-    const compile_outcome outcome = compile_scenario(c, 1, files);
-    ASSERT_EQ(outcome.reader_code, 0);
-    ASSERT_EQ(outcome.guard_code, 0);
-    ASSERT_EQ(c.percorso.size(), 6821u);
-    expect_round_trip(c);
-  }
+TEST(Decoders, RoundTripTheValleFixture) {
+  compilation c;
+  c.route_name = "Valle";
+  c.train_name = "R 12";
+  data_files files;
+  files.line_description = test_support::file_text(test_support::fixture_path("Valle_linea.txt"));
+  files.train_scenario = test_support::file_text(test_support::fixture_path("Valle_R 12-.txt"));
+  const compile_outcome outcome = compile_scenario(c, 1, files);
+  ASSERT_EQ(outcome.reader_code, 0);
+  ASSERT_EQ(outcome.guard_code, 0);
+  expect_round_trip(c);
+}
+
+TEST(Decoders, RoundTripTheBuiltInScenario) {
+  compilation c;
+  c.route_name = "Roma_Pisa";
+  c.train_name = "EXPR 368";
+  const std::vector<text_document> documents = built_in_documents("Roma_Pisa", "EXPR 368");
+  data_files files;
+  files.line_description = documents[0].bytes();
+  files.train_scenario = documents[1].bytes();
+  const compile_outcome outcome = compile_scenario(c, 1, files);
+  ASSERT_EQ(outcome.reader_code, 0);
+  ASSERT_EQ(outcome.guard_code, 0);
+  ASSERT_EQ(c.percorso.size(), 6821u);
+  expect_round_trip(c);
 }
 
 struct refusal_case {
@@ -191,32 +184,33 @@ struct refusal_case {
 };
 
 template <class T>
-void expect_refusals(decoded<T> (*decode)(std::string_view),
-                     const std::vector<refusal_case>& cases) {
-  for (const refusal_case& c : cases) {
-    SCOPED_TRACE(c.what);
-    // A copy of exactly the bytes on the heap, so that the sanitizer sees any read past them.
-    std::vector<char> heap(c.bytes.begin(), c.bytes.end());
-    const decoded<T> d = decode(std::string_view(heap.data(), heap.size()));
-    ASSERT_FALSE(d);
-    EXPECT_EQ(d.error.offset, c.offset);
-    EXPECT_NE(d.error.expected.find(c.expected), std::string::npos) << d.error.expected;
-  }
+void expect_refusal(decoded<T> (*decode)(std::string_view), const refusal_case& c) {
+  // A copy of exactly the bytes on the heap, so that the sanitizer sees any read past them.
+  std::vector<char> heap(c.bytes.begin(), c.bytes.end());
+  const decoded<T> d = decode(std::string_view(heap.data(), heap.size()));
+  ASSERT_FALSE(d);
+  EXPECT_EQ(d.error.offset, c.offset);
+  EXPECT_NE(d.error.expected.find(c.expected), std::string::npos) << d.error.expected;
 }
 
-TEST(Decoders, RefuseDamagedRouteCells) {
-  expect_refusals(
-      decode_route_cells,
-      {
-          {"empty", "", 0, "the file is empty"},
-          {"truncated cell", std::string(15 * 3 + 7, '\0'), 45, "7 bytes left"},
-          {"one byte over", std::string(16, '\0'), 15, "1 byte left"},
-          {"more cells than the longest route", std::string(15 * (max_route_cells + 1), '\0'),
-           15 * max_route_cells, "at most 20141 cells"},
-      });
+class DamagedRouteCells : public ::testing::TestWithParam<refusal_case> {};
+
+TEST_P(DamagedRouteCells, AreRefusedAtTheirOffset) {
+  expect_refusal(decode_route_cells, GetParam());
 }
 
-TEST(Decoders, RefuseDamagedScenarioFiles) {
+INSTANTIATE_TEST_SUITE_P(
+    , DamagedRouteCells,
+    ::testing::Values(refusal_case{"empty", "", 0, "the file is empty"},
+                      refusal_case{"truncated cell", std::string(15 * 3 + 7, '\0'), 45,
+                                   "7 bytes left"},
+                      refusal_case{"one byte over", std::string(16, '\0'), 15, "1 byte left"},
+                      refusal_case{"more cells than the longest route",
+                                   std::string(15 * (max_route_cells + 1), '\0'),
+                                   15 * max_route_cells, "at most 20141 cells"}),
+    test_support::name_from_what{});
+
+std::vector<refusal_case> damaged_scenario_files() {
   const std::string empty_records(87 * 34, '\0');
   std::string negative = empty_records;
   negative[34 * 5 + 14] = '\xFF';
@@ -225,37 +219,50 @@ TEST(Decoders, RefuseDamagedScenarioFiles) {
   past_end[34 * 86 + 14] = 40;  // record 86 claims a 40-byte name, 18 bytes remain after it
   std::string long_name = std::string(14, '\0') + bytes_of({0x10, 0x27}) + std::string(10000, 'x');
   long_name.resize(long_name.size() + 18 + 86 * 34 - 1);  // the last byte of orario is missing
-  expect_refusals(
-      decode_scenario,
-      {
-          {"empty", "", 0, "record 0 field tipo"},
-          {"ends inside a record", empty_records.substr(0, 34 * 3 + 21), 34 * 3 + 20,
-           "record 3 field intero3"},
-          {"one record short", empty_records.substr(0, 86 * 34), 86 * 34, "record 86 field tipo"},
-          {"last byte missing", long_name, 10000 + 87 * 34 - 4, "record 86 field orario"},
-          {"negative name length", negative, 34 * 5 + 14, "found -1"},
-          {"name runs past the end", past_end, 34 * 86 + 16, "name of 40 bytes (only 18 left)"},
-          {"over-long", empty_records + "abc", 87 * 34, "3 bytes more"},
-      });
+  return {
+      {"empty", "", 0, "record 0 field tipo"},
+      {"ends inside a record", empty_records.substr(0, 34 * 3 + 21), 34 * 3 + 20,
+       "record 3 field intero3"},
+      {"one record short", empty_records.substr(0, 86 * 34), 86 * 34, "record 86 field tipo"},
+      {"last byte missing", long_name, 10000 + 87 * 34 - 4, "record 86 field orario"},
+      {"negative name length", negative, 34 * 5 + 14, "found -1"},
+      {"name runs past the end", past_end, 34 * 86 + 16, "name of 40 bytes (only 18 left)"},
+      {"over-long", empty_records + "abc", 87 * 34, "3 bytes more"},
+  };
 }
 
-TEST(Decoders, RefuseDamagedGeometry) {
+class DamagedScenarioFile : public ::testing::TestWithParam<refusal_case> {};
+
+TEST_P(DamagedScenarioFile, IsRefusedAtItsOffset) {
+  expect_refusal(decode_scenario, GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(, DamagedScenarioFile, ::testing::ValuesIn(damaged_scenario_files()),
+                         test_support::name_from_what{});
+
+std::vector<refusal_case> damaged_geometry_files() {
   const std::string pair = bytes_of({0x02, 0x00, 0x00, 0x00, 0x02, 0x00, 0x01, 0x00});
   std::string too_many;
   for (std::size_t i = 0; i < 2 * max_geometry_points + 1; ++i) too_many += bytes_of({0, 0});
-  expect_refusals(
-      decode_geometry,
-      {
-          {"empty", "", 0, "the file is empty"},
-          {"unknown tag", pair + bytes_of({0x04, 0x00, 1, 2, 3, 4}), 8,
-           "tag 0, 2, 3 or 5, found 4"},
-          {"half a tag", pair + bytes_of({0x05}), 8, "tag of value 2"},
-          {"Double cut short", pair + bytes_of({0x05, 0x00, 1, 2, 3}), 10, "8 bytes of value 2"},
-          {"odd number of values", pair + bytes_of({0x00, 0x00}), 10, "3 values is an odd number"},
-          {"more points than the longest route", too_many, 2 * 2 * max_geometry_points,
-           "at most 1007001 points"},
-      });
+  return {
+      {"empty", "", 0, "the file is empty"},
+      {"unknown tag", pair + bytes_of({0x04, 0x00, 1, 2, 3, 4}), 8, "tag 0, 2, 3 or 5, found 4"},
+      {"half a tag", pair + bytes_of({0x05}), 8, "tag of value 2"},
+      {"Double cut short", pair + bytes_of({0x05, 0x00, 1, 2, 3}), 10, "8 bytes of value 2"},
+      {"odd number of values", pair + bytes_of({0x00, 0x00}), 10, "3 values is an odd number"},
+      {"more points than the longest route", too_many, 2 * 2 * max_geometry_points,
+       "at most 1007001 points"},
+  };
 }
+
+class DamagedGeometryFile : public ::testing::TestWithParam<refusal_case> {};
+
+TEST_P(DamagedGeometryFile, IsRefusedAtItsOffset) {
+  expect_refusal(decode_geometry, GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(, DamagedGeometryFile, ::testing::ValuesIn(damaged_geometry_files()),
+                         test_support::name_from_what{});
 
 }  // namespace
 }  // namespace scenario

@@ -9,11 +9,13 @@
 
 #include "reader/track_plan.h"
 #include "support/bytes.h"
+#include "support/case_name.h"
 
 namespace scenario {
 namespace {
 
 using test_support::bytes_of;
+using test_support::PrintTo;
 
 TEST(RouteCellFile, OneCellIsFifteenLittleEndianBytes) {
   cella c;
@@ -106,47 +108,52 @@ TEST(GeometryFile, TaggedValuesAllFirstCoordinatesThenAllSecond) {
 
 // The plan's file is generated from its runs, twice over (one pass per coordinate) and in pieces;
 // it must equal the file of its elements computed one by one.
-TEST(GeometryFile, GeneratedFromRunsAsFromElements) {
-  struct plan_case {
-    const char* name;
-    std::size_t last_point;
-    std::vector<std::pair<const char*, std::pair<long_t, long_t>>> curves;
-    bool start, tail;
-  };
-  const plan_case cases[] = {
-      {"sized only", 7000, {}, false, false},
-      {"started", 7000, {}, true, false},
-      {"tail", 7000, {}, true, true},
-      {"curves over several pieces",
-       120000,
-       {{"curvad1", {0, 150}},
-        {"curvas3", {1350, 150}},
-        {"curvad6", {1400, 200}},
-        {"curvas4", {60000, 1900}}},
-       true,
-       true},
-      {"stopped at metre 1000000", 1007000, {{"curvad2", {999000, 2000}}}, true, false},
-  };
-  for (const plan_case& pc : cases) {
-    SCOPED_TRACE(pc.name);
-    tracciato_t plan;
-    plan.resize(pc.last_point);
-    long_t metro = 2;
-    if (pc.start) metro = start_track_plan(plan);
-    for (const auto& [key, span] : pc.curves) curve_step(plan, key, span.first, span.second, metro);
-    if (pc.tail) track_plan_tail(plan, metro);
-    const std::string generated = encode_geometry(plan);
-    EXPECT_EQ(generated.size(), geometry_size(plan));
-    ASSERT_TRUE(generated == encode_geometry(all_points(plan)));
-    // The pieces cover the file once, none larger than a chunk.
-    std::vector<std::uint8_t> covered(generated.size());
-    encode_geometry(plan, [&covered](std::uint64_t offset, std::string_view piece) {
-      EXPECT_LE(piece.size(), geometry_chunk_size);
-      for (std::size_t i = 0; i < piece.size(); ++i) ++covered.at(offset + i);
-    });
-    EXPECT_EQ(std::count(covered.begin(), covered.end(), 1), std::ssize(covered));
-  }
+struct plan_case {
+  const char* what;
+  std::size_t last_point;
+  std::vector<std::pair<const char*, std::pair<long_t, long_t>>> curves;
+  bool start, tail;
+};
+
+class GeneratedGeometry : public ::testing::TestWithParam<plan_case> {};
+
+// The plan's file is generated from its runs, twice over (one pass per coordinate) and in pieces;
+// it must equal the file of its elements computed one by one.
+TEST_P(GeneratedGeometry, EqualsTheFileOfItsElements) {
+  const plan_case& pc = GetParam();
+  tracciato_t plan;
+  plan.resize(pc.last_point);
+  long_t metro = 2;
+  if (pc.start) metro = start_track_plan(plan);
+  for (const auto& [key, span] : pc.curves) curve_step(plan, key, span.first, span.second, metro);
+  if (pc.tail) track_plan_tail(plan, metro);
+  const std::string generated = encode_geometry(plan);
+  EXPECT_EQ(generated.size(), geometry_size(plan));
+  ASSERT_TRUE(generated == encode_geometry(all_points(plan)));
+  // The pieces cover the file once, none larger than a chunk.
+  std::vector<std::uint8_t> covered(generated.size());
+  encode_geometry(plan, [&covered](std::uint64_t offset, std::string_view piece) {
+    EXPECT_LE(piece.size(), geometry_chunk_size);
+    for (std::size_t i = 0; i < piece.size(); ++i) ++covered.at(offset + i);
+  });
+  EXPECT_EQ(std::count(covered.begin(), covered.end(), 1), std::ssize(covered));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , GeneratedGeometry,
+    ::testing::Values(
+        plan_case{"sized only", 7000, {}, false, false},
+        plan_case{"started", 7000, {}, true, false}, plan_case{"tail", 7000, {}, true, true},
+        plan_case{"curves over several pieces",
+                  120000,
+                  {{"curvad1", {0, 150}},
+                   {"curvas3", {1350, 150}},
+                   {"curvad6", {1400, 200}},
+                   {"curvas4", {60000, 1900}}},
+                  true,
+                  true},
+        plan_case{"stopped at metre 1000000", 1007000, {{"curvad2", {999000, 2000}}}, true, false}),
+    test_support::name_from_what{});
 
 TEST(CompiledFiles, NamesAndWriteOrder) {
   compilation c;

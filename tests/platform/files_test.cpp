@@ -7,11 +7,13 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "support/case_name.h"
 #include "support/temp_dir.h"
 
 namespace scenario {
 namespace {
 
+using test_support::PrintTo;
 using test_support::temp_dir;
 
 TEST(ReadWholeFile, AbsentFileIsNullopt) {
@@ -113,6 +115,7 @@ TEST(MakeDirectories, CreatesTheMissingPartsAndNamesAFileInTheWay) {
 
   dir.write("plain", "");
   for (const std::string& path : {dir.file("plain"), dir.file("plain/x/y")}) {
+    SCOPED_TRACE(path);
     try {
       make_directories(path);
       FAIL() << "expected file_error for " << path;
@@ -168,21 +171,39 @@ TEST(ReplaceFile, TemporaryThatCannotBeRemovedIsNamed) {
   EXPECT_EQ(dir.count(), 2u);  // the older file and the temporary the message names
 }
 
-TEST(ReadWholeFile, AnythingButARegularFileIsRefusedAtOnce) {
+struct not_a_file {
+  const char* what;
+  void (*make)(const std::string& path);
+  const char* reason;
+};
+
+class ReadWholeFileOf : public ::testing::TestWithParam<not_a_file> {};
+
+TEST_P(ReadWholeFileOf, AnythingButARegularFileIsRefusedAtOnce) {
   temp_dir dir;
-  std::filesystem::create_directory(dir.file("folder"));
-  ::mkfifo(dir.file("fifo").c_str(), 0600);  // opening it for reading would wait for a writer
-  const std::pair<const char*, const char*> cases[] = {{"folder", "Is a directory"},
-                                                       {"fifo", "not a regular file"}};
-  for (const auto& [name, reason] : cases) {
-    try {
-      read_whole_file(dir.file(name));
-      ADD_FAILURE() << "expected file_error for " << name;
-    } catch (const file_error& e) {
-      EXPECT_EQ(std::string(e.what()), "cannot read \"" + dir.file(name) + "\": " + reason);
-    }
+  const std::string path = dir.file("in");
+  GetParam().make(path);
+  try {
+    read_whole_file(path);
+    ADD_FAILURE() << "expected file_error";
+  } catch (const file_error& e) {
+    EXPECT_EQ(std::string(e.what()), "cannot read \"" + path + "\": " + GetParam().reason);
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(, ReadWholeFileOf,
+                         ::testing::Values(not_a_file{"a folder",
+                                                      [](const std::string& path) {
+                                                        std::filesystem::create_directory(path);
+                                                      },
+                                                      "Is a directory"},
+                                           // Opening it for reading would wait for a writer.
+                                           not_a_file{"a FIFO",
+                                                      [](const std::string& path) {
+                                                        ::mkfifo(path.c_str(), 0600);
+                                                      },
+                                                      "not a regular file"}),
+                         test_support::name_from_what{});
 
 TEST(RemoveFile, AbsentFileIsNoError) {
   temp_dir dir;

@@ -1,28 +1,24 @@
 // The programs' golden transcripts (tests/data/golden/): each command of a transcript runs as the
-// built program in a scratch folder holding the fixtures of tests/data/tool/, and must print exactly
-// what the transcript says, on each stream, and end with its exit status.
+// built program in a scratch folder holding the fixtures of tests/data/tool/, and must print
+// exactly what the transcript says, on each stream, and end with its exit status.
 //
 // When a change of output is meant, rewrite the transcripts from what the programs now print:
 //   SCENARIO_UPDATE_GOLDEN=1 ctest --preset test -R Golden
 // and read the change in `git diff` before committing it.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "support/case_name.h"
+#include "support/paths.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "support/transcript.h"
-
-extern char** environ;
 
 namespace scenario {
 namespace {
@@ -34,65 +30,26 @@ using test_support::transcript_step;
 
 const fs::path golden_dir = fs::path(TEST_DATA_DIR) / "golden";
 
-std::string file_text(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Runs one step in `folder`: leading NAME=value words set the environment, the first word after
-// them names a built program, and the standard input is empty.
+// Runs one step in `folder`: leading NAME=value words set the environment, and the first word
+// after them names a built program.
 transcript_step run_step(const transcript_step& expected, const temp_dir& folder) {
   transcript_step got;
+  got.notes = expected.notes;
   got.words = expected.words;
-  std::vector<std::string> env;
-  for (char** e = environ; *e; ++e) env.emplace_back(*e);
+  got.status = -1;
+  test_support::run_options options{folder.path(), {}};
   std::size_t first = 0;
   while (first < expected.words.size() && expected.words[first].find('=') != std::string::npos &&
-         expected.words[first][0] != '-') {
-    const std::string& assignment = expected.words[first];
-    const std::string name = assignment.substr(0, assignment.find('=') + 1);
-    std::erase_if(env, [&](const std::string& v) { return v.rfind(name, 0) == 0; });
-    env.push_back(assignment);
-    ++first;
-  }
-  std::vector<std::string> words(expected.words.begin() + static_cast<long>(first),
-                                 expected.words.end());
-  if (words.empty()) {
-    got.status = -1;
-    return got;
-  }
-  words[0] = std::string(TEST_BIN_DIR) + "/" + words[0];
-
-  const std::string out_path = folder.file(".stdout");
-  const std::string err_path = folder.file(".stderr");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addchdir_np(&actions, folder.path().c_str());
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_path.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_path.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  std::vector<char*> argv, envp;
-  for (std::string& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  for (std::string& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  got.status = -1;
-  if (spawned == 0) {
-    int raw = 0;
-    if (::waitpid(pid, &raw, 0) == pid) {
-      if (WIFEXITED(raw)) got.status = WEXITSTATUS(raw);
-      if (WIFSIGNALED(raw)) got.status = 128 + WTERMSIG(raw);
-    }
-  }
-  got.out = folder.read(".stdout");
-  got.err = folder.read(".stderr");
-  fs::remove(out_path);
-  fs::remove(err_path);
+         expected.words[first][0] != '-')
+    options.environment.push_back(expected.words[first++]);
+  if (first == expected.words.size()) return got;
+  const std::vector<std::string> args(expected.words.begin() + static_cast<long>(first) + 1,
+                                      expected.words.end());
+  const test_support::program_output run =
+      test_support::run_program(test_support::built_program(expected.words[first]), args, options);
+  got.status = run.status;
+  got.out = run.out;
+  got.err = run.err;
   return got;
 }
 
@@ -111,13 +68,14 @@ class Golden : public ::testing::TestWithParam<std::string> {};
 TEST_P(Golden, Transcript) {
   const fs::path path = golden_dir / (GetParam() + ".transcript");
   std::string error;
-  const std::optional<transcript> expected = test_support::parse_transcript(file_text(path), error);
+  const std::optional<transcript> expected =
+      test_support::parse_transcript(test_support::file_text(path), error);
   ASSERT_TRUE(expected.has_value()) << path << ": " << error;
 
   temp_dir folder;
-  for (const fs::directory_entry& e : fs::directory_iterator(fs::path(TEST_DATA_DIR) / "tool"))
+  for (const fs::directory_entry& e : fs::directory_iterator(test_support::fixture_dir()))
     fs::copy(e.path(), folder.file(e.path().filename().string()), fs::copy_options::recursive);
-  transcript got{expected->comments, {}};
+  transcript got{expected->comments, {}, expected->closing};
   for (const transcript_step& step : expected->steps) got.steps.push_back(run_step(step, folder));
 
   const std::string want = test_support::format_transcript(*expected);
@@ -129,15 +87,46 @@ TEST_P(Golden, Transcript) {
   EXPECT_EQ(want, have) << "rewrite with SCENARIO_UPDATE_GOLDEN=1 if the change is meant";
 }
 
-// Test names from the transcript's path: "check/three_faults" becomes "check_three_faults".
-std::string test_name(const ::testing::TestParamInfo<std::string>& info) {
-  std::string name = info.param;
-  for (char& ch : name)
-    if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-  return name;
+// Test names from the transcript's path: "check/three_faults" becomes check_three_faults.
+// The form itself: what is parsed is formatted back as it was written, so that a rewrite changes
+// only what the programs print.
+TEST(TranscriptForm, ParsesAndFormatsBackUnchanged) {
+  const std::string text =
+      "# the transcript's comment\n"
+      "\n"
+      "$ scenario explain \"two words\" \"\"\n"
+      "> out\n"
+      ">\n"
+      "! err without a line end\n"
+      "%no-newline stderr\n"
+      "[exit 2]\n"
+      "\n"
+      "# a note on the next command\n"
+      "$ NAME=value scenario\n"
+      "[exit 0]\n"
+      "\n"
+      "# closing\n";
+  std::string error;
+  const std::optional<transcript> t = test_support::parse_transcript(text, error);
+  ASSERT_TRUE(t.has_value()) << error;
+  ASSERT_EQ(t->steps.size(), 2u);
+  EXPECT_EQ(t->steps[0].words, (std::vector<std::string>{"scenario", "explain", "two words", ""}));
+  EXPECT_EQ(t->steps[0].out, "out\n\n");
+  EXPECT_EQ(t->steps[0].err, "err without a line end");
+  EXPECT_EQ(t->steps[0].status, 2);
+  EXPECT_EQ(t->steps[1].notes, std::vector<std::string>{"# a note on the next command"});
+  EXPECT_EQ(test_support::format_transcript(*t), text);
+
+  EXPECT_FALSE(test_support::parse_transcript("$ scenario\n# note\n> late output\n", error));
+  EXPECT_EQ(error,
+            "line 3: neither a command, an output line, an exit status nor a comment: > "
+            "late output");
 }
 
-INSTANTIATE_TEST_SUITE_P(, Golden, ::testing::ValuesIn(transcripts()), test_name);
+INSTANTIATE_TEST_SUITE_P(, Golden, ::testing::ValuesIn(transcripts()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                           return test_support::case_name(info.param);
+                         });
 
 }  // namespace
 }  // namespace scenario

@@ -6,11 +6,13 @@
 #include "output/compiled_files.h"
 #include "platform/files.h"
 #include "programs/built_in_run.h"
+#include "support/case_name.h"
 #include "support/temp_dir.h"
 
 namespace scenario {
 namespace {
 
+using test_support::PrintTo;
 using test_support::temp_dir;
 
 class recording_ui final : public user_interface {
@@ -94,32 +96,40 @@ TEST(CompileDirectory, ReaderFaultIsShownAndNothingIsWritten) {
   EXPECT_FALSE(dir.exists(train_file));
 }
 
-TEST(CompileDirectory, ReaderFaultPromptCarriesTheLastPosition) {
-  struct fault_case {
-    std::string line, train, prompt;
-  };
-  const std::string clash =
-      "[generale]\r\nlunghezza percorso,    1000\r\n[indicazioni]\r\n"
-      "cartello_indicatore,  450,   (Zona)\r\ncartello_indicatore,  450,   (Cod)\r\n[fine]\r\n";
-  // A board past the route's cells: 15 at 7950, then the first signal stops the train reading.
-  const std::string beyond =
-      "[generale]\r\nlunghezza percorso,    1000\r\n[indicazioni]\r\n"
-      "cartello_indicatore,  7950,   (Zona)\r\n[fine]\r\n";
-  const std::string signal_at_2000 =
-      "[generale]\r\nsegnale,    2000,   2, 3, 1,  1, 0,    2,  2,1,1, 160\r\n[fine]\r\n";
-  const fault_case cases[] = {
-      {clash, small_train, "box: Errore n. 6 - posizione 450"},
-      {beyond, small_train, "box: Errore n. 15 - posizione 7950"},
-      {beyond, signal_at_2000, "box: Errore n. 15 - posizione 2000"},
-  };
-  for (const fault_case& f : cases) {
-    temp_dir dir;
-    write_data(dir, f.line, f.train);
-    recording_ui ui;
-    EXPECT_EQ(compile_directory(ui, dir.path(), route, train, true), 1);
-    EXPECT_EQ(ui.events, std::vector<std::string>{f.prompt});
-  }
+struct prompt_case {
+  const char* what;
+  std::string line, train, prompt;
+};
+
+const std::string clash =
+    "[generale]\r\nlunghezza percorso,    1000\r\n[indicazioni]\r\n"
+    "cartello_indicatore,  450,   (Zona)\r\ncartello_indicatore,  450,   (Cod)\r\n[fine]\r\n";
+// A board past the route's cells: 15 at 7950, then the first signal stops the train reading.
+const std::string beyond =
+    "[generale]\r\nlunghezza percorso,    1000\r\n[indicazioni]\r\n"
+    "cartello_indicatore,  7950,   (Zona)\r\n[fine]\r\n";
+const std::string signal_at_2000 =
+    "[generale]\r\nsegnale,    2000,   2, 3, 1,  1, 0,    2,  2,1,1, 160\r\n[fine]\r\n";
+
+class ReaderFaultPrompt : public ::testing::TestWithParam<prompt_case> {};
+
+TEST_P(ReaderFaultPrompt, CarriesTheLastPosition) {
+  temp_dir dir;
+  write_data(dir, GetParam().line, GetParam().train);
+  recording_ui ui;
+  EXPECT_EQ(compile_directory(ui, dir.path(), route, train, true), 1);
+  EXPECT_EQ(ui.events, std::vector<std::string>{GetParam().prompt});
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , ReaderFaultPrompt,
+    ::testing::Values(prompt_case{"text board on a text board", clash, small_train,
+                                  "box: Errore n. 6 - posizione 450"},
+                      prompt_case{"text board beyond the route", beyond, small_train,
+                                  "box: Errore n. 15 - posizione 7950"},
+                      prompt_case{"first signal after a line fault", beyond, signal_at_2000,
+                                  "box: Errore n. 15 - posizione 2000"}),
+    test_support::name_from_what{});
 
 TEST(CompileDirectory, MissingLineFileIsReported) {
   temp_dir dir;

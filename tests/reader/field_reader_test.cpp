@@ -6,9 +6,12 @@
 #include <vector>
 
 #include "model/numeric.h"
+#include "support/case_name.h"
 
 namespace scenario {
 namespace {
+
+using test_support::PrintTo;
 
 // One read: 't' text, 'n' Long; the value expected and the line it stands on.
 struct read_step {
@@ -45,7 +48,7 @@ TEST_P(FieldStream, YieldsFieldsThenEnds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, FieldStream,
+    , FieldStream,
     ::testing::Values(
         stream_case{"CommasAndLines", "a,b\nc\n", {{'t', "a", 1}, {'t', "b", 1}, {'t', "c", 2}}},
         stream_case{"CrLfAndLastLineWithoutEnd",
@@ -104,7 +107,7 @@ TEST_P(LongField, ConvertsOrFails) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, LongField,
+    , LongField,
     ::testing::Values(
         number_case{"5.", 5, false}, number_case{".5", 0, false}, number_case{"1.5", 2, false},
         number_case{"2.5", 2, false}, number_case{"-2.5", -2, false}, number_case{"+7", 7, false},
@@ -119,32 +122,50 @@ INSTANTIATE_TEST_SUITE_P(
         // Plain digits are read directly up to 15 of them; longer runs take the general path.
         number_case{"000000000000042", 42, false}, number_case{"0000000000000000042", 42, false},
         number_case{"-000000000000000000", 0, false}, number_case{"999999999999999", 0, true},
-        number_case{"+", 0, true}));
+        number_case{"+", 0, true}),
+    [](const ::testing::TestParamInfo<number_case>& info) {
+      return test_support::spelled_name(info.param.field);
+    });
 
-TEST(FieldReaderWidths, ByteAndIntegerLimits) {
-  struct width_case {
-    const char* field;
-    bool is_byte;
-    bool fails;
-  };
-  const width_case cases[] = {
-      {"255", true, false},    {"256", true, true},        {"-1", true, true},
-      {"254.5", true, false},  {"255.5", true, true},      {"-0.4", true, false},
-      {"32767", false, false}, {"32768", false, true},     {"-32768", false, false},
-      {"-32769", false, true}, {"-32768.5", false, false}, {"32767.5", false, true},
-  };
-  for (const auto& tc : cases) {
-    std::string bytes = tc.field;
-    field_reader r(bytes);
-    auto read = [&] { return tc.is_byte ? long(r.read_byte()) : long(r.read_integer()); };
-    if (tc.fails) {
-      EXPECT_THROW(read(), reading_failure) << tc.field;
-    } else {
-      EXPECT_NO_THROW(read()) << tc.field;
-    }
+struct width_case {
+  const char* field;
+  bool is_byte;
+  bool fails;
+};
+
+void PrintTo(const width_case& c, std::ostream* os) {
+  *os << '"' << c.field << '"' << (c.is_byte ? " as a byte" : " as an Integer");
+}
+
+class FieldReaderWidths : public ::testing::TestWithParam<width_case> {};
+
+TEST_P(FieldReaderWidths, ByteAndIntegerLimits) {
+  const width_case& tc = GetParam();
+  field_reader r(tc.field);
+  auto read = [&] { return tc.is_byte ? long(r.read_byte()) : long(r.read_integer()); };
+  if (tc.fails) {
+    EXPECT_THROW(read(), reading_failure);
+  } else {
+    EXPECT_NO_THROW(read());
   }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , FieldReaderWidths,
+    ::testing::Values(width_case{"255", true, false}, width_case{"256", true, true},
+                      width_case{"-1", true, true}, width_case{"254.5", true, false},
+                      width_case{"255.5", true, true}, width_case{"-0.4", true, false},
+                      width_case{"32767", false, false}, width_case{"32768", false, true},
+                      width_case{"-32768", false, false}, width_case{"-32769", false, true},
+                      width_case{"-32768.5", false, false}, width_case{"32767.5", false, true}),
+    [](const ::testing::TestParamInfo<width_case>& info) {
+      return std::string(info.param.is_byte ? "byte_" : "integer_") +
+             test_support::spelled_name(info.param.field);
+    });
+
+TEST(FieldReaderWidth, HalvesGoToTheEvenNeighbour) {
   field_reader r("254.5,-32768.5");
-  EXPECT_EQ(r.read_byte(), 254);  // halves go to the even neighbour
+  EXPECT_EQ(r.read_byte(), 254);
   EXPECT_EQ(r.read_integer(), -32768);
 }
 
@@ -158,14 +179,25 @@ TEST(FieldReaderEnd, LastFieldLeavesTheReaderAtEnd) {
   EXPECT_THROW(r.read_long(), reading_failure);
 }
 
-TEST(FieldReaderEnd, EmptyOrBlankFileIsAReadPastTheEnd) {
-  for (const char* bytes : {"", " \t\r\n\n", "\r\n"}) {
-    field_reader r(bytes);
-    EXPECT_TRUE(r.at_end());
-    EXPECT_THROW(r.read_text(), reading_failure);
-    EXPECT_EQ(r.line(), 0);
-  }
+struct blank_file {
+  const char* what;
+  const char* bytes;
+};
+
+class BlankFile : public ::testing::TestWithParam<blank_file> {};
+
+TEST_P(BlankFile, IsAReadPastTheEnd) {
+  field_reader r(GetParam().bytes);
+  EXPECT_TRUE(r.at_end());
+  EXPECT_THROW(r.read_text(), reading_failure);
+  EXPECT_EQ(r.line(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(, BlankFile,
+                         ::testing::Values(blank_file{"empty", ""},
+                                           blank_file{"blanks and line ends", " \t\r\n\n"},
+                                           blank_file{"one line end", "\r\n"}),
+                         test_support::name_from_what{});
 
 TEST(FieldReaderEnd, TrailingCommaPromisesAnEmptyField) {
   field_reader r("x,");

@@ -7,9 +7,12 @@
 #include <vector>
 
 #include "model/numeric.h"
+#include "support/case_name.h"
 
 namespace scenario {
 namespace {
+
+using test_support::PrintTo;
 
 std::string lines(const std::vector<std::string>& ls) {
   std::string out;
@@ -89,14 +92,31 @@ TEST_F(LineDescription, SizingAtAndPastTheLimit) {
   read(line_file(334000, {}));
   EXPECT_EQ(c.percorso.size(), 6821u);
   EXPECT_TRUE(c.tracciato.empty());  // no plan unless asked for
+}
 
-  for (long_t length : {1000001, -1}) {
-    read(line_file(length, {}), 1);
-    expect_fault(1, std::nullopt, 2);
-    EXPECT_EQ(c.voci_generali[voce::treno_e_percorso].fine, length);  // stored before the check
-    EXPECT_TRUE(c.percorso.empty());
-    EXPECT_FALSE(out.read_train);
-  }
+class RouteLengthOutsideTheRange : public LineDescription,
+                                   public ::testing::WithParamInterface<long_t> {};
+
+TEST_P(RouteLengthOutsideTheRange, IsFault1AndSizesNothing) {
+  read(line_file(GetParam(), {}), 1);
+  expect_fault(1, std::nullopt, 2);
+  EXPECT_EQ(c.voci_generali[voce::treno_e_percorso].fine, GetParam());  // stored before the check
+  EXPECT_TRUE(c.percorso.empty());
+  EXPECT_FALSE(out.read_train);
+}
+
+INSTANTIATE_TEST_SUITE_P(, RouteLengthOutsideTheRange, ::testing::Values(1000001, -1),
+                         [](const ::testing::TestParamInfo<long_t>& info) {
+                           return test_support::spelled_name(std::to_string(info.param));
+                         });
+
+// The length's key holds both words; a key holding one of them is passed over like any other.
+TEST_F(LineDescription, RouteLengthTakesBothWordsOfItsKey) {
+  read(lines({"[generale]", "lunghezza percorso, 1000", "lunghezza, 3000", "percorso, 2000",
+              "[curve]", "[fine]"}));
+  EXPECT_EQ(c.fault_code, 0);
+  EXPECT_EQ(c.voci_generali[voce::treno_e_percorso].fine, 1000);
+  EXPECT_EQ(c.percorso.size(), 161u);
 }
 
 TEST_F(LineDescription, GeneralSectionKeysAndCase) {
@@ -117,38 +137,45 @@ TEST_F(LineDescription, GeneralSectionKeysAndCase) {
   EXPECT_EQ(c.fault_code, 0);
 }
 
-TEST_F(LineDescription, RepetitionCode) {
-  struct repetition_case {
-    const char* key;
-    long_t inizio, fine;
-    long_t code;  // 0: accepted
-    long_t posizione;
-  };
-  const repetition_case cases[] = {
-      {"ripetizione segnali 9 codici", 8000, 330700, 0, 9},
-      {"ripetizione segnali 4 codici", 100, 0, 0, 0},
-      {"ripetizione segnali 49 codici", 100, 200, 0, 4},
-      {"ripetizione segnali codici", 100, 200, 5, 0},
-      {"Ripetizione Segnali 9", 100, 200, 0, 0},  // exact case: not recognised
-      {"ripetizione segnali 9 codici", 125, 200, 3, 0},
-      {"ripetizione segnali 9 codici", 100, 210, 4, 0},
-  };
-  for (const auto& tc : cases) {
-    read(lines(
-        {"[generale]", "lunghezza percorso, 1000",
-         std::string(tc.key) + ", " + std::to_string(tc.inizio) + ", " + std::to_string(tc.fine),
-         "[curve]", "[fine]"}));
-    const voce_generale& r = c.voci_generali[voce::treno];
-    EXPECT_EQ(c.fault_code, tc.code) << tc.key;
-    EXPECT_EQ(r.posizione, tc.posizione) << tc.key;
-    EXPECT_EQ(out.read_train, tc.code == 0) << tc.key;
-    if (std::string(tc.key).starts_with("ripetizione")) {
-      EXPECT_EQ(r.inizio, tc.inizio) << tc.key;  // stored as read, before the checks
-      EXPECT_EQ(r.fine, tc.fine) << tc.key;
-    }
-    if (tc.code) expect_fault(tc.code, std::nullopt, 3);
+struct repetition_case {
+  const char* what;
+  const char* key;
+  long_t inizio, fine;
+  long_t code;  // 0: accepted
+  long_t posizione;
+};
+
+class RepetitionCode : public LineDescription,
+                       public ::testing::WithParamInterface<repetition_case> {};
+
+TEST_P(RepetitionCode, SetsTheCodesOrRefuses) {
+  const repetition_case& tc = GetParam();
+  read(lines(
+      {"[generale]", "lunghezza percorso, 1000",
+       std::string(tc.key) + ", " + std::to_string(tc.inizio) + ", " + std::to_string(tc.fine),
+       "[curve]", "[fine]"}));
+  const voce_generale& r = c.voci_generali[voce::treno];
+  EXPECT_EQ(c.fault_code, tc.code);
+  EXPECT_EQ(r.posizione, tc.posizione);
+  EXPECT_EQ(out.read_train, tc.code == 0);
+  if (std::string(tc.key).starts_with("ripetizione")) {
+    EXPECT_EQ(r.inizio, tc.inizio);  // stored as read, before the checks
+    EXPECT_EQ(r.fine, tc.fine);
   }
+  if (tc.code) expect_fault(tc.code, std::nullopt, 3);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , RepetitionCode,
+    ::testing::Values(
+        repetition_case{"nine codes", "ripetizione segnali 9 codici", 8000, 330700, 0, 9},
+        repetition_case{"no end clears the codes", "ripetizione segnali 4 codici", 100, 0, 0, 0},
+        repetition_case{"4 before 9", "ripetizione segnali 49 codici", 100, 200, 0, 4},
+        repetition_case{"no digit", "ripetizione segnali codici", 100, 200, 5, 0},
+        repetition_case{"other case not recognised", "Ripetizione Segnali 9", 100, 200, 0, 0},
+        repetition_case{"start off the grid", "ripetizione segnali 9 codici", 125, 200, 3, 0},
+        repetition_case{"end off the grid", "ripetizione segnali 9 codici", 100, 210, 4, 0}),
+    test_support::name_from_what{});
 
 TEST_F(LineDescription, FilesWithoutTheGeneralSectionOrTheLength) {
   read(lines({"lunghezza percorso, 1000", "[curve]", "[fine]"}));
@@ -164,6 +191,7 @@ TEST_F(LineDescription, FilesWithoutTheGeneralSectionOrTheLength) {
   expect_fault(104, std::nullopt, 3);
 
   for (const char* empty : {"", "\r\n  \r\n"}) {
+    SCOPED_TRACE(::testing::PrintToString(empty));
     c = compilation{};
     field_reader fields(empty);
     EXPECT_THROW(read_line_description(c, fields), reading_failure);
@@ -325,6 +353,7 @@ TEST_F(LineDescription, Curves) {
   EXPECT_EQ(c.percorso[0].pendenza, 105);
 
   for (const char* entry : {"curvad, 0, 150", "curvad1, 6900, 101"}) {  // last metre 7000
+    SCOPED_TRACE(entry);
     read(line_file(0, {"pendenza, 0, 5", entry, "pendenza, 100, 0"}), 1);
     expect_fault(103, std::nullopt, 5);
     EXPECT_FALSE(out.read_train);

@@ -7,9 +7,12 @@
 #include <vector>
 
 #include "model/numeric.h"
+#include "support/case_name.h"
 
 namespace scenario {
 namespace {
+
+using test_support::PrintTo;
 
 constexpr int entry_line = 7;
 
@@ -71,7 +74,7 @@ TEST_P(ProgressiveOrder, MovesRecordsWhole) {
 constexpr prog z{0, 0, 0};
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, ProgressiveOrder,
+    , ProgressiveOrder,
     ::testing::Values(
         progressive_case{"BuiltIn",
                          {{{315950, 412050, 1}, {284500, -284500, 0}, {31100, 3050, 0}}},
@@ -142,40 +145,49 @@ TEST(Mountain, BuiltInMarkedSpan) {
   EXPECT_TRUE(c.diagnostics.empty());
 }
 
-TEST(Mountain, TypesGapsAndMarkers) {
-  struct span {
-    long_t inizio, fine, tipo;
-    byte_t stored;
-    int markers;
-  };
-  // Each case lays the spans in order on a fresh route.
-  const std::vector<std::vector<span>> cases = {
-      {{1000, 2000, 10, 10, 0}},                      // 10 is not a marked type
-      {{1000, 1150, 12, 2, 0}},                       // three cells: no marker
-      {{1000, 1400, 13, 3, 2}},                       // eight cells: two markers
-      {{1000, 1000, 12, 0, 0}},                       // empty span writes nothing
-      {{0, 1000, 1, 1, 0}, {1150, 2150, 5, 3, 0}},    // gap of 150: continuous
-      {{0, 1000, 1, 1, 0}, {1151, 2151, 5, 5, 0}},    // gap of 151: own type
-      {{0, 1000, 1, 1, 0}, {1150, 2150, 15, 3, 5}},   // continuous and still marked
-      {{0, 3000, 1, 1, 0}, {2000, 2200, 4, 3, 0}},    // overlap counts as a gap
-      {{0, 1000, 1, 1, 0}, {1100, 1300, 259, 3, 1}},  // 259 is a marked type too
-      {{1000, 1200, 267, 1, 1}},                      // 257 stored as its low byte
-      {{1000, 1200, -1, 255, 0}},
-  };
-  for (std::size_t n = 0; n < cases.size(); ++n) {
-    compilation c = route_of_length(10000);
-    mountain_spans spans;
-    for (const span& s : cases[n]) montagna(c, spans, s.inizio, s.fine, s.tipo);
-    const span& s = cases[n].back();
-    const auto first = static_cast<std::size_t>(nearest(s.inizio / 50.0));
-    const auto last = static_cast<long>(nearest(s.fine / 50.0 - 1));
-    for (long i = static_cast<long>(first); i <= last; ++i)
-      EXPECT_EQ(c.percorso[i].montagna, s.stored) << "case " << n << " cell " << i;
-    EXPECT_EQ(cells_of_type(c, tipo_cella::montagna).size(), std::size_t(s.markers))
-        << "case " << n;
-    EXPECT_EQ(spans.count, long_t(cases[n].size()));
-  }
+struct span {
+  long_t inizio, fine, tipo;
+  byte_t stored;
+  int markers;
+};
+
+// Spans laid in order on a fresh route; the last one is looked at.
+struct spans_case {
+  const char* what;
+  std::vector<span> spans;
+};
+
+class MountainSpans : public ::testing::TestWithParam<spans_case> {};
+
+TEST_P(MountainSpans, TypesGapsAndMarkers) {
+  const std::vector<span>& laid = GetParam().spans;
+  compilation c = route_of_length(10000);
+  mountain_spans spans;
+  for (const span& s : laid) montagna(c, spans, s.inizio, s.fine, s.tipo);
+  const span& s = laid.back();
+  const auto first = static_cast<std::size_t>(nearest(s.inizio / 50.0));
+  const auto last = static_cast<long>(nearest(s.fine / 50.0 - 1));
+  for (long i = static_cast<long>(first); i <= last; ++i)
+    EXPECT_EQ(c.percorso[i].montagna, s.stored) << "cell " << i;
+  EXPECT_EQ(cells_of_type(c, tipo_cella::montagna).size(), std::size_t(s.markers));
+  EXPECT_EQ(spans.count, long_t(laid.size()));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , MountainSpans,
+    ::testing::Values(
+        spans_case{"10 is not a marked type", {{1000, 2000, 10, 10, 0}}},
+        spans_case{"three cells have no marker", {{1000, 1150, 12, 2, 0}}},
+        spans_case{"eight cells have two markers", {{1000, 1400, 13, 3, 2}}},
+        spans_case{"empty span writes nothing", {{1000, 1000, 12, 0, 0}}},
+        spans_case{"gap of 150 is continuous", {{0, 1000, 1, 1, 0}, {1150, 2150, 5, 3, 0}}},
+        spans_case{"gap of 151 keeps its own type", {{0, 1000, 1, 1, 0}, {1151, 2151, 5, 5, 0}}},
+        spans_case{"continuous and still marked", {{0, 1000, 1, 1, 0}, {1150, 2150, 15, 3, 5}}},
+        spans_case{"overlap counts as a gap", {{0, 3000, 1, 1, 0}, {2000, 2200, 4, 3, 0}}},
+        spans_case{"259 is a marked type too", {{0, 1000, 1, 1, 0}, {1100, 1300, 259, 3, 1}}},
+        spans_case{"267 stored as its low byte", {{1000, 1200, 267, 1, 1}}},
+        spans_case{"negative type stored as its low byte", {{1000, 1200, -1, 255, 0}}}),
+    test_support::name_from_what{});
 
 TEST(Mountain, MarkerOnlyWhereNothingStandsAndNoOtherTypeTouched) {
   compilation c = route_of_length(10000);
@@ -187,33 +199,42 @@ TEST(Mountain, MarkerOnlyWhereNothingStandsAndNoOtherTypeTouched) {
   EXPECT_EQ(c.percorso[27].tipo, tipo_cella::montagna);
 }
 
-TEST(Mountain, RefusedSpans) {
-  struct refusal {
-    long_t inizio, fine;
-    int spans_before;
-    long_t code, position;
-  };
-  // Route of 1000 m: cells 0 .. 160.
-  const refusal cases[] = {
-      {-50, 1000, 0, 15, -50},      // starts before the route
-      {1000, 8101, 0, 15, 8101},    // last cell nearest(161.02) = 161 is past 160
-      {1000, 8000, 80, 105, 1000},  // 81st span
-      {-50, 1000, 80, 15, -50},     // range tested before it is counted
-  };
-  for (const refusal& r : cases) {
-    compilation c = route_of_length(1000);
-    mountain_spans spans;
-    for (int i = 0; i < r.spans_before; ++i) montagna(c, spans, 100 * i, 100 * i + 50, 1);
-    const std::vector<cella> before = c.percorso;
-    montagna(c, spans, r.inizio, r.fine, 12);
-    EXPECT_EQ(c.fault_code, r.code);
-    EXPECT_EQ(c.fault_position, r.position);
-    EXPECT_EQ(spans.count, r.spans_before);
-    EXPECT_EQ(c.percorso, before);
-    ASSERT_FALSE(c.diagnostics.empty());
-    EXPECT_EQ(c.diagnostics.back().file, source_file::line_description);
-    EXPECT_EQ(c.diagnostics.back().line, entry_line);
-  }
+struct refused_span {
+  const char* what;
+  long_t inizio, fine;
+  int spans_before;
+  long_t code, position;
+};
+
+class RefusedSpan : public ::testing::TestWithParam<refused_span> {};
+
+// Route of 1000 m: cells 0 .. 160.
+TEST_P(RefusedSpan, WritesNothingAndIsRecordedAtTheEntry) {
+  const refused_span& r = GetParam();
+  compilation c = route_of_length(1000);
+  mountain_spans spans;
+  for (int i = 0; i < r.spans_before; ++i) montagna(c, spans, 100 * i, 100 * i + 50, 1);
+  const std::vector<cella> before = c.percorso;
+  montagna(c, spans, r.inizio, r.fine, 12);
+  EXPECT_EQ(c.fault_code, r.code);
+  EXPECT_EQ(c.fault_position, r.position);
+  EXPECT_EQ(spans.count, r.spans_before);
+  EXPECT_EQ(c.percorso, before);
+  ASSERT_FALSE(c.diagnostics.empty());
+  EXPECT_EQ(c.diagnostics.back().file, source_file::line_description);
+  EXPECT_EQ(c.diagnostics.back().line, entry_line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , RefusedSpan,
+    ::testing::Values(refused_span{"starts before the route", -50, 1000, 0, 15, -50},
+                      // last cell nearest(161.02) = 161 is past 160
+                      refused_span{"ends past the cells", 1000, 8101, 0, 15, 8101},
+                      refused_span{"the 81st span", 1000, 8000, 80, 105, 1000},
+                      refused_span{"range tested before the count", -50, 1000, 80, 15, -50}),
+    test_support::name_from_what{});
+
+TEST(Mountain, SpanMayEndInTheLastCell) {
   compilation c = route_of_length(1000);
   mountain_spans spans;
   montagna(c, spans, 7000, 8050, 1);  // last cell 161 - 1 = 160: the last one
@@ -252,6 +273,7 @@ TEST(Mountain, SpansSeventyNineAndEightyAreTheLastAccepted) {
 // ---- place_speed_board ----
 
 struct board_case {
+  const char* what;
   long_t posizione, vas, vbs, vcs;
   integer_t strisces;
   long_t vad, vbd, vcd;
@@ -260,81 +282,107 @@ struct board_case {
   integer_t v1, v2, v3, v4;
 };
 
-TEST(SpeedBoard, BuiltInExamplesAndRounding) {
-  const board_case cases[] = {
-      {7300, 75, 80, 85, 0, 75, 80, 85, 0, 147, 1515, 1616, 1717, 0},
-      {26350, 130, 140, 145, 2, 130, 140, 145, 2, 528, 2626, 2828, 2929, 22},
-      {1000, 90, 95, 100, 0, 0, 0, 0, 0, 21, 1800, 1900, 2000, 0},
-      {75, 1, 0, 0, 0, 12, 13, -12, -3, 2, 22, 3, -2, -3},  // 75/50+1 = 2.5 -> 2; 2.4, 2.6, -2.4
-  };
-  for (const board_case& b : cases) {
-    compilation c = route_of_length(334000);
-    indicatori(c, {b.posizione, b.vas, b.vbs, b.vcs, b.strisces, b.vad, b.vbd, b.vcd, b.strisced});
-    const cella& cell = c.percorso[b.cell];
-    EXPECT_EQ(cell.tipo, tipo_cella::indicatori_v_max) << b.posizione;
-    EXPECT_EQ(cell.valore1, b.v1) << b.posizione;
-    EXPECT_EQ(cell.valore2, b.v2) << b.posizione;
-    EXPECT_EQ(cell.valore3, b.v3) << b.posizione;
-    EXPECT_EQ(cell.valore4, b.v4) << b.posizione;
-    EXPECT_EQ(c.fault_code, 0);
-  }
+class SpeedBoardValues : public ::testing::TestWithParam<board_case> {};
+
+TEST_P(SpeedBoardValues, BuiltInExamplesAndRounding) {
+  const board_case& b = GetParam();
+  compilation c = route_of_length(334000);
+  indicatori(c, {b.posizione, b.vas, b.vbs, b.vcs, b.strisces, b.vad, b.vbd, b.vcd, b.strisced});
+  const cella& cell = c.percorso[b.cell];
+  EXPECT_EQ(cell.tipo, tipo_cella::indicatori_v_max);
+  EXPECT_EQ(cell.valore1, b.v1);
+  EXPECT_EQ(cell.valore2, b.v2);
+  EXPECT_EQ(cell.valore3, b.v3);
+  EXPECT_EQ(cell.valore4, b.v4);
+  EXPECT_EQ(c.fault_code, 0);
 }
 
-TEST(SpeedBoard, OccupiedCellsAndMarkers) {
-  for (byte_t tipo : {tipo_cella::montagna, tipo_cella::indicatori_v_max,
-                      tipo_cella::cartello_indicatore, tipo_cella::segnale}) {
-    compilation c = route_of_length(10000);
-    c.percorso[147].tipo = tipo;
-    c.percorso[147].valore1 = 77;
-    indicatori(c, {7300, 75, 80, 85, 0, 75, 80, 85, 0});
-    if (tipo == tipo_cella::montagna) {
-      EXPECT_EQ(c.percorso[147].tipo, tipo_cella::indicatori_v_max);
-      EXPECT_EQ(c.fault_code, 0);
-    } else {
-      EXPECT_EQ(c.percorso[147].tipo, tipo);
-      EXPECT_EQ(c.percorso[147].valore1, 77);
-      EXPECT_EQ(c.fault_code, 21);
-      EXPECT_EQ(c.fault_position, 7300);
-      EXPECT_EQ(c.diagnostics.back().line, entry_line);
-    }
-  }
+INSTANTIATE_TEST_SUITE_P(
+    , SpeedBoardValues,
+    ::testing::Values(
+        board_case{"both sides", 7300, 75, 80, 85, 0, 75, 80, 85, 0, 147, 1515, 1616, 1717, 0},
+        board_case{"stripes", 26350, 130, 140, 145, 2, 130, 140, 145, 2, 528, 2626, 2828, 2929, 22},
+        board_case{"left side only", 1000, 90, 95, 100, 0, 0, 0, 0, 0, 21, 1800, 1900, 2000, 0},
+        // 75/50+1 = 2.5 -> 2; 2.4, 2.6, -2.4
+        board_case{"rounding", 75, 1, 0, 0, 0, 12, 13, -12, -3, 2, 22, 3, -2, -3}),
+    test_support::name_from_what{});
+
+TEST(SpeedBoard, ReplacesASceneryMark) {
+  compilation c = route_of_length(10000);
+  c.percorso[147].tipo = tipo_cella::montagna;
+  indicatori(c, {7300, 75, 80, 85, 0, 75, 80, 85, 0});
+  EXPECT_EQ(c.percorso[147].tipo, tipo_cella::indicatori_v_max);
+  EXPECT_EQ(c.fault_code, 0);
 }
 
-TEST(SpeedBoard, ValueThatDoesNotFitLeavesTheCell) {
-  struct overflow {
-    long_t vas, vad;
-    integer_t strisces, strisced;
-  };
-  const overflow cases[] = {
-      {1638, 40, 0, 0},  // 32760 + 8 = 32768
-      {-1639, 0, 0, 0},  // -32780
-      {0, 0, 3276, 8},   // 32768 stripes
-  };
-  for (const overflow& o : cases) {
-    compilation c = route_of_length(10000);
-    c.percorso[147].tipo = tipo_cella::montagna;
-    const cella before = c.percorso[147];
-    EXPECT_THROW(indicatori(c, {7300, o.vas, 0, 0, o.strisces, o.vad, 0, 0, o.strisced}),
-                 reading_failure);
-    EXPECT_EQ(c.percorso[147], before);
-  }
+class SpeedBoardOnAnObject : public ::testing::TestWithParam<byte_t> {};
+
+TEST_P(SpeedBoardOnAnObject, IsRefusedAndLeavesTheCell) {
+  compilation c = route_of_length(10000);
+  c.percorso[147].tipo = GetParam();
+  c.percorso[147].valore1 = 77;
+  indicatori(c, {7300, 75, 80, 85, 0, 75, 80, 85, 0});
+  EXPECT_EQ(c.percorso[147].tipo, GetParam());
+  EXPECT_EQ(c.percorso[147].valore1, 77);
+  EXPECT_EQ(c.fault_code, 21);
+  EXPECT_EQ(c.fault_position, 7300);
+  EXPECT_EQ(c.diagnostics.back().line, entry_line);
+}
+
+INSTANTIATE_TEST_SUITE_P(, SpeedBoardOnAnObject,
+                         ::testing::Values(tipo_cella::indicatori_v_max,
+                                           tipo_cella::cartello_indicatore, tipo_cella::segnale),
+                         [](const ::testing::TestParamInfo<byte_t>& info) {
+                           return test_support::case_name(object_name(info.param));
+                         });
+
+struct overflow {
+  const char* what;
+  long_t vas, vad;
+  integer_t strisces, strisced;
+};
+
+class SpeedBoardOverflow : public ::testing::TestWithParam<overflow> {};
+
+TEST_P(SpeedBoardOverflow, FailsTheReadingAndLeavesTheCell) {
+  const overflow& o = GetParam();
+  compilation c = route_of_length(10000);
+  c.percorso[147].tipo = tipo_cella::montagna;
+  const cella before = c.percorso[147];
+  EXPECT_THROW(indicatori(c, {7300, o.vas, 0, 0, o.strisces, o.vad, 0, 0, o.strisced}),
+               reading_failure);
+  EXPECT_EQ(c.percorso[147], before);
+}
+
+INSTANTIATE_TEST_SUITE_P(, SpeedBoardOverflow,
+                         ::testing::Values(overflow{"speed value 32768", 1638, 40, 0, 0},
+                                           overflow{"speed value minus 32780", -1639, 0, 0, 0},
+                                           overflow{"32768 stripes", 0, 0, 3276, 8}),
+                         test_support::name_from_what{});
+
+TEST(SpeedBoard, LargestValuesFit) {
   compilation c = route_of_length(10000);
   indicatori(c, {7300, 1638, 0, 0, 3276, 35, 0, 0, 7});
   EXPECT_EQ(c.percorso[147].valore1, 32767);
   EXPECT_EQ(c.percorso[147].valore4, 32767);
 }
 
-TEST(SpeedBoard, OutsideTheRoute) {
-  for (long_t p :
-       {-1L, -100L, 8051L}) {  // route of 1000 m: last cell 160, nearest(8051/50+1) = 162
-    compilation c = route_of_length(1000);
-    const std::vector<cella> before = c.percorso;
-    indicatori(c, {p, 75, 80, 85, 0, 75, 80, 85, 0});
-    EXPECT_EQ(c.fault_code, 15) << p;
-    EXPECT_EQ(c.fault_position, p);
-    EXPECT_EQ(c.percorso, before);
-  }
+class SpeedBoardOutsideTheRoute : public ::testing::TestWithParam<long_t> {};
+
+// Route of 1000 m: last cell 160; 8051 m gives nearest(8051/50+1) = 162.
+TEST_P(SpeedBoardOutsideTheRoute, IsFault15AndWritesNothing) {
+  compilation c = route_of_length(1000);
+  const std::vector<cella> before = c.percorso;
+  indicatori(c, {GetParam(), 75, 80, 85, 0, 75, 80, 85, 0});
+  EXPECT_EQ(c.fault_code, 15);
+  EXPECT_EQ(c.fault_position, GetParam());
+  EXPECT_EQ(c.percorso, before);
 }
+
+INSTANTIATE_TEST_SUITE_P(, SpeedBoardOutsideTheRoute, ::testing::Values(-1, -100, 8051),
+                         [](const ::testing::TestParamInfo<long_t>& info) {
+                           return test_support::spelled_name(std::to_string(info.param));
+                         });
 
 }  // namespace
 }  // namespace scenario

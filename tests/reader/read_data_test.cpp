@@ -4,8 +4,12 @@
 
 #include <string>
 
+#include "support/case_name.h"
+
 namespace scenario {
 namespace {
+
+using test_support::PrintTo;
 
 // A train file whose only effect is the sand value, to tell whether it was read.
 const std::string train_file = "[generale]\r\nsabbia, 200\r\n[fine]\r\n";
@@ -43,25 +47,34 @@ TEST(MemorizzaDati, MissingLineFile) {
   EXPECT_FALSE(train_read(c));
 }
 
-TEST(MemorizzaDati, WhichFaultsGoOnToTheTrainFile) {
-  struct case_ {
-    const char* line_file;
-    long_t code;
-    bool train;
-  };
-  const case_ cases[] = {
-      {"[generale]\r\nlunghezza percorso, 1000\r\n[curve]\r\npendenza, 9000, 1\r\n[fine]\r\n", 15,
-       true},
-      {"[generale]\r\nlunghezza percorso, 1000001\r\n[curve]\r\n[fine]\r\n", 1, false},
-      {"[generale]\r\n[curve]\r\n[fine]\r\n", 104, false},
-      {"[fine]\r\n", 102, false},
-  };
-  for (const auto& tc : cases) {
-    compilation c = compile({tc.line_file, train_file});
-    EXPECT_EQ(c.diagnostics.front().code, tc.code) << tc.line_file;
-    EXPECT_EQ(train_read(c), tc.train) << tc.line_file;
-  }
+struct line_fault_case {
+  const char* what;
+  const char* line_file;
+  long_t code;
+  bool train;  // whether the train file is still read
+};
+
+class LineFault : public ::testing::TestWithParam<line_fault_case> {};
+
+TEST_P(LineFault, GoesOnToTheTrainFileOrNot) {
+  compilation c = compile({GetParam().line_file, train_file});
+  EXPECT_EQ(c.diagnostics.front().code, GetParam().code);
+  EXPECT_EQ(train_read(c), GetParam().train);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , LineFault,
+    ::testing::Values(
+        line_fault_case{
+            "gradient beyond the route",
+            "[generale]\r\nlunghezza percorso, 1000\r\n[curve]\r\npendenza, 9000, 1\r\n[fine]\r\n",
+            15, true},
+        line_fault_case{"route too long",
+                        "[generale]\r\nlunghezza percorso, 1000001\r\n[curve]\r\n[fine]\r\n", 1,
+                        false},
+        line_fault_case{"no length", "[generale]\r\n[curve]\r\n[fine]\r\n", 104, false},
+        line_fault_case{"no general section", "[fine]\r\n", 102, false}),
+    test_support::name_from_what{});
 
 TEST(MemorizzaDati, FailureOfTheReadingCarriesFileAndLine) {
   compilation c = compile(
@@ -75,6 +88,7 @@ TEST(MemorizzaDati, FailureOfTheReadingCarriesFileAndLine) {
   EXPECT_FALSE(train_read(c));
 
   for (const char* empty : {"", "  \r\n"}) {
+    SCOPED_TRACE(::testing::PrintToString(empty));
     compilation e = compile({std::string(empty), train_file});
     EXPECT_EQ(e.fault_code, 25);
     EXPECT_EQ(e.diagnostics.back().file, source_file::line_description);
@@ -90,48 +104,55 @@ TEST(MemorizzaDati, FailureOfTheReadingCarriesFileAndLine) {
 }
 
 // Whole messages, as the tool prints them after "FILE:LINE:COLUMN: error: ", and their columns.
-TEST(MemorizzaDati, DiagnosticMessages) {
-  const std::string line_head = "[generale]\r\nlunghezza percorso, 1000\r\n[curve]\r\n";
-  struct message_case {
-    const char* what;
-    std::optional<std::string> linea, treno;
-    int line;
-    int column;
-    std::string message;
-  };
-  const message_case cases[] = {
-      {"no general section", "x\r\ny\r\n", train_file, 2, 0,
-       "no field holds \"[generale]\" before the end of the line description; put a line "
-       "\"[generale]\" before the general keys"},
-      {"text board on a board",
-       line_head + "cartello_indicatore, 500, a\r\n"
-                   "cartello_indicatore, 500, b\r\n[fine]\r\n",
-       train_file, 5, 22,
-       "text board at 500 m: cell 11 (metres 550 to 599) already holds a text board, placed by "
-       "line 4 of the line description; move one of the two by 50 m or more"},
-      {"not a number", line_head + "pendenza, 10x, 3\r\n[fine]\r\n", train_file, 4, 11,
-       "unreadable entry: field \"10x\" is not a number"},
-      {"signal on a signal", line_head + "[fine]\r\n",
-       "[generale]\r\nsegnale, 500, 2,3,1,1,0,2,2,1,1,0\r\n"
-       "segnale, 500, 2,3,1,1,0,2,2,1,1,0\r\n[fine]\r\n",
-       3, 10,
-       "signal at 500 m: cell 11 (metres 550 to 599) already holds a signal, placed by line 2 "
-       "of the train scenario; move one of the two by 50 m or more"},
-      {"station position", line_head + "[fine]\r\n",
-       "[generale]\r\nstazione, 1025, 8, 500, 1,0,0, 3,1,0, 2,1,1, 1, 23,15,30, A\r\n[fine]\r\n", 2,
-       11, "station position 1025 m is not a multiple of 50; use 1000 or 1050"},
-      {"line fault still set at a signal", line_head + "pendenza, 900000, 1\r\n[fine]\r\n",
-       "[generale]\r\nsegnale, 500, 2,3,1,1,0,2,2,1,1,0\r\n[fine]\r\n", 2, 10,
-       "the reading stops at this entry because fault 15 is still set"},
-  };
-  for (const message_case& k : cases) {
-    compilation c = compile({k.linea, k.treno});
-    ASSERT_FALSE(c.diagnostics.empty()) << k.what;
-    EXPECT_EQ(c.diagnostics.back().message, k.message) << k.what;
-    EXPECT_EQ(c.diagnostics.back().line, k.line) << k.what;
-    EXPECT_EQ(c.diagnostics.back().column, k.column) << k.what;
-  }
+struct message_case {
+  const char* what;
+  std::optional<std::string> linea, treno;
+  int line;
+  int column;
+  std::string message;
+};
+
+const std::string line_head = "[generale]\r\nlunghezza percorso, 1000\r\n[curve]\r\n";
+
+const message_case message_cases[] = {
+    {"no general section", "x\r\ny\r\n", train_file, 2, 0,
+     "no field holds \"[generale]\" before the end of the line description; put a line "
+     "\"[generale]\" before the general keys"},
+    {"text board on a board",
+     line_head + "cartello_indicatore, 500, a\r\n"
+                 "cartello_indicatore, 500, b\r\n[fine]\r\n",
+     train_file, 5, 22,
+     "text board at 500 m: cell 11 (metres 550 to 599) already holds a text board, placed by "
+     "line 4 of the line description; move one of the two by 50 m or more"},
+    {"not a number", line_head + "pendenza, 10x, 3\r\n[fine]\r\n", train_file, 4, 11,
+     "unreadable entry: field \"10x\" is not a number"},
+    {"signal on a signal", line_head + "[fine]\r\n",
+     "[generale]\r\nsegnale, 500, 2,3,1,1,0,2,2,1,1,0\r\n"
+     "segnale, 500, 2,3,1,1,0,2,2,1,1,0\r\n[fine]\r\n",
+     3, 10,
+     "signal at 500 m: cell 11 (metres 550 to 599) already holds a signal, placed by line 2 "
+     "of the train scenario; move one of the two by 50 m or more"},
+    {"station position", line_head + "[fine]\r\n",
+     "[generale]\r\nstazione, 1025, 8, 500, 1,0,0, 3,1,0, 2,1,1, 1, 23,15,30, A\r\n[fine]\r\n", 2,
+     11, "station position 1025 m is not a multiple of 50; use 1000 or 1050"},
+    {"line fault still set at a signal", line_head + "pendenza, 900000, 1\r\n[fine]\r\n",
+     "[generale]\r\nsegnale, 500, 2,3,1,1,0,2,2,1,1,0\r\n[fine]\r\n", 2, 10,
+     "the reading stops at this entry because fault 15 is still set"},
+};
+
+class DiagnosticMessage : public ::testing::TestWithParam<message_case> {};
+
+TEST_P(DiagnosticMessage, WordsLineAndColumn) {
+  const message_case& k = GetParam();
+  compilation c = compile({k.linea, k.treno});
+  ASSERT_FALSE(c.diagnostics.empty());
+  EXPECT_EQ(c.diagnostics.back().message, k.message);
+  EXPECT_EQ(c.diagnostics.back().line, k.line);
+  EXPECT_EQ(c.diagnostics.back().column, k.column);
 }
+
+INSTANTIATE_TEST_SUITE_P(, DiagnosticMessage, ::testing::ValuesIn(message_cases),
+                         test_support::name_from_what{});
 
 }  // namespace
 }  // namespace scenario

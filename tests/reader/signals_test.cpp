@@ -4,8 +4,12 @@
 
 #include <vector>
 
+#include "support/case_name.h"
+
 namespace scenario {
 namespace {
+
+using test_support::PrintTo;
 
 // The placers return a refusal; these record it as the reader does, so that the tests read the
 // codes where the driver reads them.
@@ -58,53 +62,75 @@ TEST_F(SignalsTest, SignalEncodesAspectsAndMarksItsApproach) {
   EXPECT_EQ(at(106).preavviso, 64);
 }
 
-TEST_F(SignalsTest, TempoRules) {
-  struct Case {
-    long_t sx, tempo;
-    int stored;
-  };
-  const Case cases[] = {
-      {2, 50, 101}, {2, 1, 101},  {2, 100, 101}, {2, 101, 101}, {2, 0, 0},
-      {2, 300, 44}, {2, -5, 251}, {1, 160, 0},   {3, 50, 0},
-  };
-  int position = 1000;
-  for (const Case& k : cases) {
-    segnale(c, {position, k.sx, 0, 0, 0, 0, 0, 0, 0, 0, k.tempo});
-    const int cell = position / 50 + 1;
-    EXPECT_EQ(at(cell).tempo, k.stored) << "sx " << k.sx << " tempo " << k.tempo;
-    position += 1000;
-  }
+struct tempo_case {
+  long_t sx, tempo;
+  int stored;
+};
+
+class SignalTempo : public ::testing::TestWithParam<tempo_case> {};
+
+TEST_P(SignalTempo, StoredByTheFirstLeftAspect) {
+  compilation c;
+  c.percorso.assign(301, cella{});
+  segnale(c, {1000, GetParam().sx, 0, 0, 0, 0, 0, 0, 0, 0, GetParam().tempo});
+  EXPECT_EQ(c.percorso[21].tempo, GetParam().stored);
   EXPECT_EQ(c.fault_code, 0);
 }
 
-TEST_F(SignalsTest, SignalGoesOnlyOnAFreeCell) {
+INSTANTIATE_TEST_SUITE_P(
+    , SignalTempo,
+    ::testing::Values(tempo_case{2, 50, 101}, tempo_case{2, 1, 101}, tempo_case{2, 100, 101},
+                      tempo_case{2, 101, 101}, tempo_case{2, 0, 0}, tempo_case{2, 300, 44},
+                      tempo_case{2, -5, 251}, tempo_case{1, 160, 0}, tempo_case{3, 50, 0}),
+    [](const ::testing::TestParamInfo<tempo_case>& info) {
+      return test_support::spelled_name("sx " + std::to_string(info.param.sx) + " tempo " +
+                                        std::to_string(info.param.tempo));
+    });
+
+TEST_F(SignalsTest, SignalTakesTheCellOfASceneryMark) {
   at(22).tipo = tipo_cella::montagna;
   place_first_builtin_signal(c);
   EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(at(22).tipo, tipo_cella::segnale);
-
-  for (byte_t taken : {tipo_cella::stazione, tipo_cella::abbattimento, tipo_cella::segnale}) {
-    compilation d;
-    d.percorso.assign(301, cella{});
-    d.percorso[22].tipo = taken;
-    d.fault_position = 7;
-    const std::vector<cella> before = d.percorso;
-    place_first_builtin_signal(d);
-    EXPECT_EQ(d.fault_code, 16) << "tipo " << int(taken);
-    EXPECT_EQ(d.fault_position, 1050);  // the refusal carries the entry's position
-    EXPECT_EQ(d.percorso, before) << "tipo " << int(taken);
-  }
 }
 
-TEST_F(SignalsTest, SignalOutsideTheCellsIsRefused) {
-  for (long_t position : {15000, 15050, -100, -1000}) {
-    compilation d;
-    d.percorso.assign(301, cella{});
-    segnale(d, {position, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0});
-    EXPECT_EQ(d.fault_code, 16) << position;
-    EXPECT_EQ(d.percorso, std::vector<cella>(301)) << position;
-  }
-  // Cell 300, the last, takes a signal.
+class SignalOnAnObject : public ::testing::TestWithParam<byte_t> {};
+
+TEST_P(SignalOnAnObject, IsRefusedAndWritesNothing) {
+  compilation d;
+  d.percorso.assign(301, cella{});
+  d.percorso[22].tipo = GetParam();
+  d.fault_position = 7;
+  const std::vector<cella> before = d.percorso;
+  place_first_builtin_signal(d);
+  EXPECT_EQ(d.fault_code, 16);
+  EXPECT_EQ(d.fault_position, 1050);  // the refusal carries the entry's position
+  EXPECT_EQ(d.percorso, before);
+}
+
+INSTANTIATE_TEST_SUITE_P(, SignalOnAnObject,
+                         ::testing::Values(tipo_cella::stazione, tipo_cella::abbattimento,
+                                           tipo_cella::segnale),
+                         [](const ::testing::TestParamInfo<byte_t>& info) {
+                           return test_support::case_name(object_name(info.param));
+                         });
+
+class SignalOutsideTheCells : public ::testing::TestWithParam<long_t> {};
+
+TEST_P(SignalOutsideTheCells, IsRefused) {
+  compilation d;
+  d.percorso.assign(301, cella{});
+  segnale(d, {GetParam(), 2, 3, 1, 1, 0, 2, 2, 1, 1, 0});
+  EXPECT_EQ(d.fault_code, 16);
+  EXPECT_EQ(d.percorso, std::vector<cella>(301));
+}
+
+INSTANTIATE_TEST_SUITE_P(, SignalOutsideTheCells, ::testing::Values(15000, 15050, -100, -1000),
+                         [](const ::testing::TestParamInfo<long_t>& info) {
+                           return test_support::spelled_name(std::to_string(info.param));
+                         });
+
+TEST_F(SignalsTest, LastCellTakesASignal) {
   segnale(c, {14950, 2, 3, 1, 1, 0, 2, 2, 1, 1, 0});
   EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(at(300).tipo, tipo_cella::segnale);
@@ -184,29 +210,35 @@ TEST_F(SignalsTest, ShortRestrictionStartOverwritesItsEnd) {
   EXPECT_EQ(objects(c), (std::vector<std::pair<int, int>>{{77, 4}, {101, 3}}));
 }
 
-TEST_F(SignalsTest, RestrictionRefusalsWriteNothing) {
-  struct Case {
-    const char* what;
-    int taken_cell;  // -1: none
-    long_t l;
-    long_t code;
-  };
-  const Case cases[] = {
-      {"warning taken", 177, 2000, 17},
-      {"start taken", 201, 2000, 18},
-      {"end taken", 241, 2000, 19},
-      {"end past the last cell", -1, 5000, 19},
-  };
-  for (const Case& k : cases) {
-    compilation d;
-    d.percorso.assign(301, cella{});
-    if (k.taken_cell >= 0) d.percorso[k.taken_cell].tipo = tipo_cella::cartello_indicatore;
-    const std::vector<cella> before = d.percorso;
-    rallentamento(d, {10000, 60, k.l, 3, 1, 2});
-    EXPECT_EQ(d.fault_code, k.code) << k.what;
-    EXPECT_EQ(d.percorso, before) << k.what;
-  }
-  // A scenery mark does not stand in the way.
+struct restriction_refusal {
+  const char* what;
+  int taken_cell;  // -1: none
+  long_t l;
+  long_t code;
+};
+
+class RestrictionRefusal : public ::testing::TestWithParam<restriction_refusal> {};
+
+TEST_P(RestrictionRefusal, WritesNothing) {
+  const restriction_refusal& k = GetParam();
+  compilation d;
+  d.percorso.assign(301, cella{});
+  if (k.taken_cell >= 0) d.percorso[k.taken_cell].tipo = tipo_cella::cartello_indicatore;
+  const std::vector<cella> before = d.percorso;
+  rallentamento(d, {10000, 60, k.l, 3, 1, 2});
+  EXPECT_EQ(d.fault_code, k.code);
+  EXPECT_EQ(d.percorso, before);
+}
+
+INSTANTIATE_TEST_SUITE_P(, RestrictionRefusal,
+                         ::testing::Values(restriction_refusal{"warning taken", 177, 2000, 17},
+                                           restriction_refusal{"start taken", 201, 2000, 18},
+                                           restriction_refusal{"end taken", 241, 2000, 19},
+                                           restriction_refusal{"end past the last cell", -1, 5000,
+                                                               19}),
+                         test_support::name_from_what{});
+
+TEST_F(SignalsTest, SceneryMarksDoNotStandInARestrictionsWay) {
   at(177).tipo = at(201).tipo = at(241).tipo = at(175).tipo = tipo_cella::montagna;
   rallentamento(c, {10000, 60, 2000, 3, 1, 2});
   EXPECT_EQ(c.fault_code, 0);
@@ -226,16 +258,28 @@ TEST_F(SignalsTest, TakenApproachCellLeavesTheBoardsWritten) {
   EXPECT_EQ(d.fault_code, 0);
 }
 
-TEST(RestrictionApproach, ChecksExactlyTheFourCells) {
-  // x = 10000: warning in cell 177, approach cells 176 down to 173.
-  for (auto [taken, code] : {std::pair{172, 0}, {173, 20}, {176, 20}, {178, 0}}) {
-    compilation c;
-    c.percorso.assign(301, cella{});
-    c.percorso[static_cast<std::size_t>(taken)].tipo = tipo_cella::segnale;
-    rallentamento(c, {10000, 60, 2000, 3, 1, 0});
-    EXPECT_EQ(c.fault_code, code) << "cell " << taken;
-  }
+struct approach_case {
+  int taken;
+  long_t code;
+};
+
+class RestrictionApproach : public ::testing::TestWithParam<approach_case> {};
+
+// x = 10000: warning in cell 177, approach cells 176 down to 173.
+TEST_P(RestrictionApproach, ChecksExactlyTheFourCells) {
+  compilation c;
+  c.percorso.assign(301, cella{});
+  c.percorso[static_cast<std::size_t>(GetParam().taken)].tipo = tipo_cella::segnale;
+  rallentamento(c, {10000, 60, 2000, 3, 1, 0});
+  EXPECT_EQ(c.fault_code, GetParam().code);
 }
+
+INSTANTIATE_TEST_SUITE_P(, RestrictionApproach,
+                         ::testing::Values(approach_case{172, 0}, approach_case{173, 20},
+                                           approach_case{176, 20}, approach_case{178, 0}),
+                         [](const ::testing::TestParamInfo<approach_case>& info) {
+                           return "signal_in_cell_" + std::to_string(info.param.taken);
+                         });
 
 }  // namespace
 }  // namespace scenario

@@ -6,9 +6,12 @@
 #include <vector>
 
 #include "model/numeric.h"
+#include "support/case_name.h"
 
 namespace scenario {
 namespace {
+
+using test_support::PrintTo;
 
 // The values of one "stazione" entry, in file order.
 struct station_entry {
@@ -155,33 +158,41 @@ TEST_F(StationsTest, FirstBuiltInStation) {
   EXPECT_EQ(c.percorso[9].valore1, 1);
 }
 
-TEST_F(StationsTest, AreaByKind) {
-  struct Case {
-    byte_t tipo;
-    long_t length;
-    byte_t sixth;
-    long_t inizio, fine;
-    byte_t ottetto3;
-  };
-  const Case cases[] = {
-      {22, 300, 1, 16900, 17250, 1},  // the 50 m for the sixth value stay in the end
-      {22, 300, 0, 16900, 17200, 0}, {5, 400, 1, 16650, 17200, 0}, {6, 400, 0, 16650, 17200, 0},
-      {7, 400, 1, 16650, 17450, 0},  {8, 200, 0, 16850, 17250, 0}, {4, 600, 1, 16750, 17400, 1},
-      {27, 300, 1, 16900, 17250, 1},
-  };
-  for (const Case& x : cases) {
-    compilation d;
-    d.percorso.assign(1001, cella{});
-    long_t number = 6;
-    ASSERT_EQ(place_station(d, number, station(17050, x.tipo, x.length, 0, x.sixth), 80, 1),
-              station_flow::go_on)
-        << int(x.tipo);
-    const voce_generale& r = d.voci_generali[6];
-    EXPECT_EQ(r.inizio, x.inizio) << "kind " << int(x.tipo);
-    EXPECT_EQ(r.fine, x.fine) << "kind " << int(x.tipo);
-    EXPECT_EQ(r.ottetto3, x.ottetto3) << "kind " << int(x.tipo);
-  }
+struct area_case {
+  byte_t tipo;
+  long_t length;
+  byte_t sixth;
+  long_t inizio, fine;
+  byte_t ottetto3;
+};
+
+class StationArea : public ::testing::TestWithParam<area_case> {};
+
+TEST_P(StationArea, ByKind) {
+  const area_case& x = GetParam();
+  compilation d;
+  d.percorso.assign(1001, cella{});
+  long_t number = 6;
+  ASSERT_EQ(place_station(d, number, station(17050, x.tipo, x.length, 0, x.sixth), 80, 1),
+            station_flow::go_on);
+  const voce_generale& r = d.voci_generali[6];
+  EXPECT_EQ(r.inizio, x.inizio);
+  EXPECT_EQ(r.fine, x.fine);
+  EXPECT_EQ(r.ottetto3, x.ottetto3);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , StationArea,
+    ::testing::Values(area_case{22, 300, 1, 16900, 17250,
+                                1},  // the 50 m for the sixth value stay in the end
+                      area_case{22, 300, 0, 16900, 17200, 0}, area_case{5, 400, 1, 16650, 17200, 0},
+                      area_case{6, 400, 0, 16650, 17200, 0}, area_case{7, 400, 1, 16650, 17450, 0},
+                      area_case{8, 200, 0, 16850, 17250, 0}, area_case{4, 600, 1, 16750, 17400, 1},
+                      area_case{27, 300, 1, 16900, 17250, 1}),
+    [](const ::testing::TestParamInfo<area_case>& info) {
+      return "kind_" + std::to_string(info.param.tipo) + "_sixth_value_" +
+             std::to_string(info.param.sixth);
+    });
 
 TEST_F(StationsTest, MarksAndEndCellByKind) {
   // Kind 22 at 17050 with the sixth value: end 17250, end cell 344, marks 81..84 in 343..340.
@@ -208,6 +219,7 @@ TEST_F(StationsTest, MarksAndEndCellByKind) {
 
   // Kinds from 25 up write no cell but still take a number and count for spacing.
   for (byte_t tipo : {25, 27, 28}) {
+    SCOPED_TRACE(int(tipo));
     c.percorso.assign(1001, cella{});
     after_station_ending_at(0);
     ASSERT_EQ(step(station(17050, tipo, 300)), station_flow::go_on);
@@ -218,15 +230,28 @@ TEST_F(StationsTest, MarksAndEndCellByKind) {
   EXPECT_EQ(c.fault_code, 22);
 }
 
-TEST_F(StationsTest, FifthValueKeptOnlyFrom600Metres) {
-  for (auto [length, kept] : {std::pair{500, 0}, {600, 3}, {800, 3}}) {
-    compilation d;
-    d.percorso.assign(1001, cella{});
-    long_t number = 2;
-    ASSERT_EQ(place_station(d, number, station(20000, 12, length, 3), 80, 1), station_flow::go_on);
-    EXPECT_EQ(d.voci_generali[2].ottetto4, kept) << length;
-  }
+struct fifth_value_case {
+  long_t length;
+  int kept;
+};
+
+class StationFifthValue : public ::testing::TestWithParam<fifth_value_case> {};
+
+TEST_P(StationFifthValue, KeptOnlyFrom600Metres) {
+  compilation d;
+  d.percorso.assign(1001, cella{});
+  long_t number = 2;
+  ASSERT_EQ(place_station(d, number, station(20000, 12, GetParam().length, 3), 80, 1),
+            station_flow::go_on);
+  EXPECT_EQ(d.voci_generali[2].ottetto4, GetParam().kept);
 }
+
+INSTANTIATE_TEST_SUITE_P(, StationFifthValue,
+                         ::testing::Values(fifth_value_case{500, 0}, fifth_value_case{600, 3},
+                                           fifth_value_case{800, 3}),
+                         [](const ::testing::TestParamInfo<fifth_value_case>& info) {
+                           return "length_" + std::to_string(info.param.length);
+                         });
 
 TEST_F(StationsTest, SpacingOfConsecutiveStations) {
   // Kind 4 at 6700, L 500, starts at 6450: 350 m after an end at 6100 is enough, after 6500 not.
@@ -253,37 +278,49 @@ TEST_F(StationsTest, SpacingOfConsecutiveStations) {
             "station 2 ends at 6500 m; move it so that its area starts at 6850 m or later");
 }
 
-TEST_F(StationsTest, RefusalsAndWhereTheReadingGoes) {
-  struct Case {
-    const char* what;
-    station_entry e;
-    long_t code;
-    std::optional<long_t> position;
-    station_flow flow;
-  };
-  // Cells 0 .. 1000: the last station position that passes the 800 m check is 49200.
-  const Case cases[] = {
-      {"position past the cells", station(49250, 22, 300), 15, 49250, station_flow::end_steps},
-      {"position not a multiple of 50", station(1025, 22, 300), 8, 1025, station_flow::stop},
-      {"length not a multiple of 100", station(1000, 22, 250), 9, 1000, station_flow::stop},
-      {"end cell at cell 1", station(0, 22, 200), 24, std::nullopt, station_flow::stop},
-      {"end cell at cell 0", station(0, 4, 100), 24, std::nullopt, station_flow::stop},
-      {"end cell past the last", station(49200, 8, 1000), 15, 49200, station_flow::end_steps},
-  };
-  for (const Case& x : cases) {
-    compilation d;
-    d.percorso.assign(1001, cella{});
-    d.fault_position = 3;
-    long_t number = 1;
-    EXPECT_EQ(place_station(d, number, x.e, 80, 4), x.flow) << x.what;
-    EXPECT_EQ(d.fault_code, x.code) << x.what;
-    EXPECT_EQ(d.fault_position, x.position.value_or(3)) << x.what;
-    EXPECT_EQ(number, 1) << x.what;
-    EXPECT_EQ(d.voci_generali[1].posizione, x.e.posizione) << x.what;
-    // None of them writes a mark: the end-cell checks come before the marks.
-    for (const cella& cell : d.percorso) EXPECT_EQ(cell, cella{}) << x.what;
-  }
-  // Just inside: the end cell is the last cell.
+struct refusal_case {
+  const char* what;
+  station_entry e;
+  long_t code;
+  std::optional<long_t> position;
+  station_flow flow;
+};
+
+class StationRefusal : public ::testing::TestWithParam<refusal_case> {};
+
+// Cells 0 .. 1000: the last station position that passes the 800 m check is 49200.
+TEST_P(StationRefusal, WhereTheReadingGoes) {
+  const refusal_case& x = GetParam();
+  compilation d;
+  d.percorso.assign(1001, cella{});
+  d.fault_position = 3;
+  long_t number = 1;
+  EXPECT_EQ(place_station(d, number, x.e, 80, 4), x.flow);
+  EXPECT_EQ(d.fault_code, x.code);
+  EXPECT_EQ(d.fault_position, x.position.value_or(3));
+  EXPECT_EQ(number, 1);
+  EXPECT_EQ(d.voci_generali[1].posizione, x.e.posizione);
+  // None of them writes a mark: the end-cell checks come before the marks.
+  EXPECT_EQ(d.percorso, std::vector<cella>(1001));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , StationRefusal,
+    ::testing::Values(refusal_case{"position past the cells", station(49250, 22, 300), 15, 49250,
+                                   station_flow::end_steps},
+                      refusal_case{"position not a multiple of 50", station(1025, 22, 300), 8, 1025,
+                                   station_flow::stop},
+                      refusal_case{"length not a multiple of 100", station(1000, 22, 250), 9, 1000,
+                                   station_flow::stop},
+                      refusal_case{"end cell at cell 1", station(0, 22, 200), 24, std::nullopt,
+                                   station_flow::stop},
+                      refusal_case{"end cell at cell 0", station(0, 4, 100), 24, std::nullopt,
+                                   station_flow::stop},
+                      refusal_case{"end cell past the last", station(49200, 8, 1000), 15, 49200,
+                                   station_flow::end_steps}),
+    test_support::name_from_what{});
+
+TEST_F(StationsTest, EndCellMayBeTheLastCell) {
   EXPECT_EQ(step(station(49200, 22, 1700)), station_flow::go_on);
   EXPECT_EQ(c.percorso[1000].tipo, tipo_cella::stazione);
 }

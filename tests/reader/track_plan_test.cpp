@@ -3,27 +3,39 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
+
+#include "support/case_name.h"
 
 namespace scenario {
 namespace {
 
-TEST(Curvature, ClassDigitAndSide) {
-  struct curvature_case {
-    const char* key;
-    double k;
-  };
-  const curvature_case cases[] = {
-      {"curvas1", -0.0001},  {"curvad1", 0.0001}, {"curvad2", 0.0002}, {"curvad3", 0.0004},
-      {"curvad4", 0.001},    {"curvad5", 0.002},  {"curvad6", 0.003},  {"CURVAS6", -0.003},
-      {"curvad21", 0.0001},  // both digits: 1 comes first
-      {"curvad7 2", 0.0002},
-  };
-  for (const auto& tc : cases) {
-    ASSERT_TRUE(curvature_of(tc.key).has_value()) << tc.key;
-    EXPECT_EQ(*curvature_of(tc.key), tc.k) << tc.key;
-  }
-  for (const char* key : {"curvad", "curvas0", "curva 789"}) EXPECT_FALSE(curvature_of(key)) << key;
+using test_support::PrintTo;
+
+struct curvature_case {
+  const char* key;
+  std::optional<double> k;  // none: no class digit 1 to 6
+};
+
+class Curvature : public ::testing::TestWithParam<curvature_case> {};
+
+TEST_P(Curvature, FromTheClassDigitAndTheSide) {
+  EXPECT_EQ(curvature_of(GetParam().key), GetParam().k);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , Curvature,
+    ::testing::Values(curvature_case{"curvas1", -0.0001}, curvature_case{"curvad1", 0.0001},
+                      curvature_case{"curvad2", 0.0002}, curvature_case{"curvad3", 0.0004},
+                      curvature_case{"curvad4", 0.001}, curvature_case{"curvad5", 0.002},
+                      curvature_case{"curvad6", 0.003}, curvature_case{"CURVAS6", -0.003},
+                      curvature_case{"curvad21", 0.0001},  // 1 comes first
+                      curvature_case{"curvad7 2", 0.0002}, curvature_case{"curvad", std::nullopt},
+                      curvature_case{"curvas0", std::nullopt},
+                      curvature_case{"curva 789", std::nullopt}),
+    [](const ::testing::TestParamInfo<curvature_case>& info) {
+      return test_support::case_name(info.param.key);
+    });
 
 tracciato_t plan_of(std::size_t last_point) {
   tracciato_t t;
@@ -114,26 +126,34 @@ TEST(TrackPlan, CurvedStepGrowsAndTurns) {
   EXPECT_NEAR(turned, 499 * std::atan(k), 1e-9);
 }
 
-TEST(TrackPlan, RefusedCurvesWriteNothing) {
-  struct refusal {
-    const char* key;
-    long_t start, length;
-  };
-  const refusal cases[] = {
-      {"curvad", 100, 50},     // no class digit
-      {"curvad1", 950, 51},    // ends at 1001, past the last point 1000
-      {"curvad1", 1001, -10},  // starts past the last point
-  };
-  for (const auto& r : cases) {
-    tracciato_t t = plan_of(1000);
-    long_t metro = start_track_plan(t);
-    EXPECT_FALSE(curve_step(t, r.key, r.start, r.length, metro)) << r.key;
-    EXPECT_EQ(metro, 2);
-    EXPECT_EQ(all_points(t).get(2, 0).kind, value_kind::empty);
-  }
+struct refused_curve {
+  const char* what;
+  const char* key;
+  long_t start, length;
+};
+
+class RefusedCurve : public ::testing::TestWithParam<refused_curve> {};
+
+TEST_P(RefusedCurve, WritesNothing) {
+  const refused_curve& r = GetParam();
   tracciato_t t = plan_of(1000);
   long_t metro = start_track_plan(t);
-  EXPECT_TRUE(curve_step(t, "curvad1", 950, 50, metro));  // ends on the last point
+  EXPECT_FALSE(curve_step(t, r.key, r.start, r.length, metro));
+  EXPECT_EQ(metro, 2);
+  EXPECT_EQ(all_points(t).get(2, 0).kind, value_kind::empty);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , RefusedCurve,
+    ::testing::Values(refused_curve{"no class digit", "curvad", 100, 50},
+                      refused_curve{"ending past the last point", "curvad1", 950, 51},  // at 1001
+                      refused_curve{"starting past the last point", "curvad1", 1001, -10}),
+    test_support::name_from_what{});
+
+TEST(TrackPlan, CurveMayEndOnTheLastPoint) {
+  tracciato_t t = plan_of(1000);
+  long_t metro = start_track_plan(t);
+  EXPECT_TRUE(curve_step(t, "curvad1", 950, 50, metro));
   EXPECT_EQ(all_points(t).get(1000, 0).kind, value_kind::double_);
 }
 

@@ -8,9 +8,12 @@
 
 #include "model/numeric.h"
 #include "reader/read_data.h"
+#include "support/case_name.h"
 
 namespace scenario {
 namespace {
+
+using test_support::PrintTo;
 
 // A train file from its lines, each ended by CR LF.
 std::string lines(std::initializer_list<const char*> ls) {
@@ -74,26 +77,30 @@ TEST_F(TrainScenarioTest, TrainData) {
   EXPECT_EQ(c.voci_generali[86].intero5, 30);
 }
 
-TEST_F(TrainScenarioTest, KeysAreFoundInsideTheKeyField) {
-  struct Case {
-    const char* line;
-    long_t braked, coaches;
-  };
-  const Case cases[] = {
-      {"massa, 125", 0, 0},                   // "frenata" missing: nothing, and 125 is a stray key
-      {"Massa FRENATA %, 125", 125, 0},       // case ignored
-      {"vetture frenata massa, 7, 9", 7, 9},  // both actions, in table order
-      {"[vetture], 3", 0, 3},                 // headers are keys like any other field
-  };
-  for (const Case& k : cases) {
-    reset();
-    const std::string text = lines({"[generale]", k.line, "[fine]"});
-    read(text, 80);
-    EXPECT_EQ(c.voci_generali[84].inizio, k.braked) << k.line;
-    EXPECT_EQ(c.voci_generali[84].posizione, k.coaches) << k.line;
-    EXPECT_EQ(c.fault_code, 0) << k.line;
-  }
+struct key_case {
+  const char* what;
+  const char* line;
+  long_t braked, coaches;
+};
+
+class KeyField : public TrainScenarioTest, public ::testing::WithParamInterface<key_case> {};
+
+TEST_P(KeyField, KeysAreFoundInsideIt) {
+  read(lines({"[generale]", GetParam().line, "[fine]"}), 80);
+  EXPECT_EQ(c.voci_generali[84].inizio, GetParam().braked);
+  EXPECT_EQ(c.voci_generali[84].posizione, GetParam().coaches);
+  EXPECT_EQ(c.fault_code, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(, KeyField,
+                         ::testing::Values(
+                             // "frenata" missing: nothing, and 125 is a stray key
+                             key_case{"one word of two", "massa, 125", 0, 0},
+                             key_case{"letter case ignored", "Massa FRENATA %, 125", 125, 0},
+                             key_case{"two keys act in table order", "vetture frenata massa, 7, 9",
+                                      7, 9},
+                             key_case{"headers are keys like any other", "[vetture], 3", 0, 3}),
+                         test_support::name_from_what{});
 
 TEST_F(TrainScenarioTest, SpeedFillAndTail) {
   read(lines({"[generale]", "velocita,   0,    30", "velocita,    1000,    95",
@@ -165,27 +172,36 @@ TEST_F(TrainScenarioTest, LastFieldIsNeverActedOn) {
   EXPECT_EQ(c.voci_generali[84].posizione, 16);
 }
 
-TEST_F(TrainScenarioTest, SeparatorLinesBeforeAKey) {
-  struct Case {
-    const char* name;
-    std::string text;
-    long_t coaches;
-  };
-  const Case cases[] = {
-      {"one", lines({"[generale]", "------", "numero vetture, 16", "[fine]"}), 16},
-      {"two", lines({"[generale]", "------", "------", "numero vetture, 16", "[fine]"}), 16},
-      // The third field is the key whatever it holds.
-      {"third taken", lines({"[generale]", "------", "------", "-vetture-, 12", "[fine]"}), 12},
-      {"second skipped", lines({"[generale]", "------", "-vetture-, 12", "[fine]"}), 0},
-      // Three dash lines: the third is a key matching nothing, then the entry is read as usual.
-      {"three", lines({"[generale]", "---", "---", "---", "numero vetture, 16", "[fine]"}), 16},
-  };
-  for (const Case& k : cases) {
-    reset();
-    read(k.text, 80);
-    EXPECT_EQ(c.voci_generali[84].posizione, k.coaches) << k.name;
-  }
+struct separator_case {
+  const char* what;
+  std::string text;
+  long_t coaches;
+};
+
+class SeparatorLines : public TrainScenarioTest,
+                       public ::testing::WithParamInterface<separator_case> {};
+
+TEST_P(SeparatorLines, BeforeAKey) {
+  read(GetParam().text, 80);
+  EXPECT_EQ(c.voci_generali[84].posizione, GetParam().coaches);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , SeparatorLines,
+    ::testing::Values(
+        separator_case{"one", lines({"[generale]", "------", "numero vetture, 16", "[fine]"}), 16},
+        separator_case{
+            "two", lines({"[generale]", "------", "------", "numero vetture, 16", "[fine]"}), 16},
+        // The third field is the key whatever it holds.
+        separator_case{"third taken",
+                       lines({"[generale]", "------", "------", "-vetture-, 12", "[fine]"}), 12},
+        separator_case{"second skipped", lines({"[generale]", "------", "-vetture-, 12", "[fine]"}),
+                       0},
+        // Three dash lines: the third is a key matching nothing, then the entry is read as usual.
+        separator_case{"three",
+                       lines({"[generale]", "---", "---", "---", "numero vetture, 16", "[fine]"}),
+                       16}),
+    test_support::name_from_what{});
 
 TEST_F(TrainScenarioTest, SignalsAndRestrictions) {
   read(lines({"[generale]", "[segnali]", "segnale,    1050,   2, 3, 1,  1, 0,    2,  2,1,1, 160",
@@ -201,40 +217,47 @@ TEST_F(TrainScenarioTest, SignalsAndRestrictions) {
   EXPECT_EQ(c.percorso[36].tipo, tipo_cella::preavviso_rallentamento);
 }
 
-TEST_F(TrainScenarioTest, RefusedPlacementStopsAtOnce) {
-  struct Case {
-    const char* entry;
-    long_t code, position;
-  };
-  const Case cases[] = {
-      {"segnale, 1050, 2,3,1,1,0,2,2,1,1,0", 16, 1050},
-      {"rallentamento, 2250, 60, 500, 1, 0, 0", 17, 2250},  // warning in cell 22
-      {"rallentamento, 1050, 60, 500, 1, 0, 0", 18, 1050},
-      {"rallentamento, 500, 60, 550, 1, 0, 0", 19, 500},
-      {"rallentamento, 4000, 60, 2000, 1, 0, 0", 19, 4000},  // end past the last cell
-      {"rallentamento, 2450, 60, 500, 1, 1, 0", 20, 2450},   // approach cells 24 .. 21
-      {"abbattimento, 1100, 270", 7, 1100},
-  };
-  for (const Case& k : cases) {
-    reset();
-    c.percorso[22].tipo = tipo_cella::stazione;
-    const std::string text =
-        lines({"[generale]", "sabbia, 1", k.entry, "sabbia, 2", "velocita, 0, 50", "[fine]"});
-    read(text, 80);
-    EXPECT_EQ(c.fault_code, k.code) << k.entry;
-    EXPECT_EQ(c.fault_position, k.position) << k.entry;
-    EXPECT_EQ(c.voci_generali[86].intero1, 1) << k.entry;    // nothing after the entry is read
-    EXPECT_EQ(c.percorso[0].velocita_limite, 0) << k.entry;  // and the tails do not run
-    ASSERT_EQ(c.diagnostics.size(), 1u) << k.entry;
-    // The words are pinned by the diagnostic text tests.
-    diagnostic got = c.diagnostics[0];
-    got.message.clear();
-    EXPECT_EQ(got, (diagnostic{int(k.code), k.position, severity::error,
-                               source_file::train_scenario, 3, "", got.column}))
-        << k.entry;
-    EXPECT_GT(got.column, 1) << k.entry;  // the position field, after the key
-  }
+struct placement_refusal {
+  const char* what;
+  const char* entry;
+  long_t code, position;
+};
+
+class RefusedPlacement : public TrainScenarioTest,
+                         public ::testing::WithParamInterface<placement_refusal> {};
+
+// A station end in cell 22 stands in the way.
+TEST_P(RefusedPlacement, StopsAtOnce) {
+  const placement_refusal& k = GetParam();
+  c.percorso[22].tipo = tipo_cella::stazione;
+  read(lines({"[generale]", "sabbia, 1", k.entry, "sabbia, 2", "velocita, 0, 50", "[fine]"}), 80);
+  EXPECT_EQ(c.fault_code, k.code);
+  EXPECT_EQ(c.fault_position, k.position);
+  EXPECT_EQ(c.voci_generali[86].intero1, 1);    // nothing after the entry is read
+  EXPECT_EQ(c.percorso[0].velocita_limite, 0);  // and the tails do not run
+  ASSERT_EQ(c.diagnostics.size(), 1u);
+  // The words are pinned by the diagnostic text tests.
+  diagnostic got = c.diagnostics[0];
+  got.message.clear();
+  EXPECT_EQ(got, (diagnostic{int(k.code), k.position, severity::error, source_file::train_scenario,
+                             3, "", got.column}));
+  EXPECT_GT(got.column, 1);  // the position field, after the key
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , RefusedPlacement,
+    ::testing::Values(
+        placement_refusal{"signal", "segnale, 1050, 2,3,1,1,0,2,2,1,1,0", 16, 1050},
+        placement_refusal{"restriction warning", "rallentamento, 2250, 60, 500, 1, 0, 0", 17, 2250},
+        placement_refusal{"restriction start", "rallentamento, 1050, 60, 500, 1, 0, 0", 18, 1050},
+        placement_refusal{"restriction end", "rallentamento, 500, 60, 550, 1, 0, 0", 19, 500},
+        placement_refusal{"restriction end past the last cell",
+                          "rallentamento, 4000, 60, 2000, 1, 0, 0", 19, 4000},
+        // approach cells 24 .. 21
+        placement_refusal{"restriction approach", "rallentamento, 2450, 60, 500, 1, 1, 0", 20,
+                          2450},
+        placement_refusal{"code cut point", "abbattimento, 1100, 270", 7, 1100}),
+    test_support::name_from_what{});
 
 TEST_F(TrainScenarioTest, CodeCutPoints) {
   c.percorso[30].tipo = tipo_cella::montagna;
@@ -250,6 +273,7 @@ TEST_F(TrainScenarioTest, CodeCutPoints) {
   EXPECT_EQ(c.percorso[50].tipo, tipo_cella::abbattimento_nullo);
 
   for (byte_t taken : {tipo_cella::stazione, tipo_cella::segnale}) {
+    SCOPED_TRACE(object_name(taken));
     reset();
     c.percorso[20].tipo = taken;
     const std::string text = lines({"[generale]", "abbattimento, 1000, 270", "[fine]"});
@@ -265,22 +289,30 @@ TEST_F(TrainScenarioTest, CodeCutPoints) {
   EXPECT_EQ(c.fault_position, -100);
 }
 
-TEST_F(TrainScenarioTest, PositionCheckEndsThroughTheEndSteps) {
-  // Cells 0 .. 100: (p + 100) / 50 must not pass 100, so 4900 is the last position accepted.
-  for (const char* key : {"velocita", "aderenza", "segnale", "rallentamento", "abbattimento"}) {
-    reset();
-    const std::string entry = std::string(key) + ", 4901, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1";
-    const std::string text =
-        lines({"[generale]", "velocita, 0, 50", "sabbia, 1", entry.c_str(), "sabbia, 2", "[fine]"});
-    read(text, 80);
-    EXPECT_EQ(c.fault_code, 15) << key;
-    EXPECT_EQ(c.fault_position, 4901) << key;
-    EXPECT_EQ(c.voci_generali[86].intero1, 1) << key;
-    EXPECT_EQ(c.percorso[97].velocita_limite, 10) << key;  // the tail ran
-    ASSERT_EQ(c.diagnostics.size(), 1u) << key;
-    EXPECT_EQ(c.diagnostics[0].line, 4) << key;
-  }
-  reset();
+class PositionCheck : public TrainScenarioTest,
+                      public ::testing::WithParamInterface<const char*> {};
+
+// Cells 0 .. 100: (p + 100) / 50 must not pass 100, so 4900 is the last position accepted.
+TEST_P(PositionCheck, EndsTheEntriesThroughTheEndSteps) {
+  const std::string entry = std::string(GetParam()) + ", 4901, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1";
+  read(lines({"[generale]", "velocita, 0, 50", "sabbia, 1", entry.c_str(), "sabbia, 2", "[fine]"}),
+       80);
+  EXPECT_EQ(c.fault_code, 15);
+  EXPECT_EQ(c.fault_position, 4901);
+  EXPECT_EQ(c.voci_generali[86].intero1, 1);
+  EXPECT_EQ(c.percorso[97].velocita_limite, 10);  // the tail ran
+  ASSERT_EQ(c.diagnostics.size(), 1u);
+  EXPECT_EQ(c.diagnostics[0].line, 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(, PositionCheck,
+                         ::testing::Values("velocita", "aderenza", "segnale", "rallentamento",
+                                           "abbattimento"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param);
+                         });
+
+TEST_F(TrainScenarioTest, LastPositionThePositionCheckAccepts) {
   read(lines({"[generale]", "segnale, 4900, 2,3,1,1,0,2,2,1,1,0", "[fine]"}));
   EXPECT_EQ(c.fault_code, 0);
   EXPECT_EQ(c.percorso[99].tipo, tipo_cella::segnale);
@@ -306,29 +338,36 @@ TEST_F(TrainScenarioTest, ProgressiveCheckAtTheEnd) {
   EXPECT_EQ(c.diagnostics[1].file, source_file::line_description);
 }
 
-TEST_F(TrainScenarioTest, EarlierCodeStopsAtTheFirstSignalOrRestriction) {
-  for (const char* entry :
-       {"segnale, 1050, 2,3,1,1,0,2,2,1,1,0", "rallentamento, 1050, 60, 500, 1, 0, 0"}) {
-    reset();
-    c.fault_code = 15;  // left by the line description
-    c.fault_position = 999999;
-    const std::string text =
-        lines({"[generale]", "stazione, 2000, 22, 300, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, Uno",
-               "abbattimento, 3000, 270", entry, "sabbia, 2", "[fine]"});
-    read(text, 80);
-    // Stations and cut points before it go on as usual; the entry itself is placed.
-    EXPECT_EQ(c.voci_generali[1].nome, "Uno") << entry;
-    EXPECT_EQ(c.percorso[60].tipo, tipo_cella::abbattimento) << entry;
-    EXPECT_NE(c.percorso[22].tipo, 0) << entry;
-    EXPECT_EQ(c.fault_code, 15) << entry;
-    EXPECT_EQ(c.fault_position, 1050) << entry;
-    EXPECT_EQ(c.voci_generali[86].intero1, 0) << entry;
-    ASSERT_EQ(c.diagnostics.size(), 1u) << entry;
-    EXPECT_EQ(c.diagnostics[0].sev, severity::note) << entry;
-    EXPECT_EQ(c.diagnostics[0].line, 4) << entry;
-  }
-  // A refusal of its own is a new fault.
-  reset();
+class EarlierCode : public TrainScenarioTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(EarlierCode, StopsAtTheFirstSignalOrRestriction) {
+  c.fault_code = 15;  // left by the line description
+  c.fault_position = 999999;
+  read(lines({"[generale]", "stazione, 2000, 22, 300, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, Uno",
+              "abbattimento, 3000, 270", GetParam(), "sabbia, 2", "[fine]"}),
+       80);
+  // Stations and cut points before it go on as usual; the entry itself is placed.
+  EXPECT_EQ(c.voci_generali[1].nome, "Uno");
+  EXPECT_EQ(c.percorso[60].tipo, tipo_cella::abbattimento);
+  EXPECT_NE(c.percorso[22].tipo, 0);
+  EXPECT_EQ(c.fault_code, 15);
+  EXPECT_EQ(c.fault_position, 1050);
+  EXPECT_EQ(c.voci_generali[86].intero1, 0);
+  ASSERT_EQ(c.diagnostics.size(), 1u);
+  EXPECT_EQ(c.diagnostics[0].sev, severity::note);
+  EXPECT_EQ(c.diagnostics[0].line, 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(, EarlierCode,
+                         ::testing::Values("segnale, 1050, 2,3,1,1,0,2,2,1,1,0",
+                                           "rallentamento, 1050, 60, 500, 1, 0, 0"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           const std::string entry = info.param;
+                           return entry.substr(0, entry.find(','));
+                         });
+
+// A refusal of its own is a new fault.
+TEST_F(TrainScenarioTest, RefusalAfterAnEarlierCodeIsANewFault) {
   c.fault_code = 15;
   c.percorso[22].tipo = tipo_cella::stazione;
   read(lines({"[generale]", "segnale, 1050, 2,3,1,1,0,2,2,1,1,0", "[fine]"}));
@@ -360,42 +399,53 @@ TEST_F(TrainScenarioTest, Stations) {
   EXPECT_EQ(c.percorso[65].valore1, 2);
 }
 
-TEST_F(TrainScenarioTest, StationRefusals) {
-  struct Case {
-    const char* name;
-    std::string text;
-    long_t code;
-    bool end_steps;
-  };
-  const Case cases[] = {
-      // The position is refused before the rest of the entry is read.
-      {"position not a multiple of 50", lines({"[generale]", "stazione, 125", "[fine]"}), 8, false},
-      {"position past the cells", lines({"[generale]", "stazione, 4250", "[fine]"}), 15, true},
-      {"length", lines({"[generale]", "stazione, 1000, 22, 250", "[fine]"}), 9, false},
-      {"end cell past the last",
-       lines({"[generale]", "stazione, 4000, 8, 1100, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, X", "[fine]"}),
-       15, true},
-      {"end cell at cell 1",
-       lines({"[generale]", "stazione, 0, 22, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, X", "[fine]"}),
-       24, false},
-      {"too close",
-       lines({"[generale]", "stazione, 1000, 22, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, X",
-              "stazione, 1400, 22, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, Y", "[fine]"}),
-       22, false},
-  };
-  for (const Case& k : cases) {
-    reset();
-    for (cella& x : c.percorso) x.velocita_limite = 99;
-    read(k.text, 80);
-    EXPECT_EQ(c.fault_code, k.code) << k.name;
-    EXPECT_EQ(c.percorso[0].velocita_limite, k.end_steps ? 0 : 99) << k.name;
-  }
+struct station_refusal {
+  const char* what;
+  std::string text;
+  long_t code;
+  bool end_steps;
+};
 
-  // With text boards down to record 3, even the first station reaches them.
-  reset();
-  const std::string text =
-      lines({"[generale]", "stazione, 1000, 27, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, X", "[fine]"});
-  read(text, 2);
+class StationEntryRefusal : public TrainScenarioTest,
+                            public ::testing::WithParamInterface<station_refusal> {};
+
+TEST_P(StationEntryRefusal, EndsTheReadingOrTheEntries) {
+  for (cella& x : c.percorso) x.velocita_limite = 99;
+  read(GetParam().text, 80);
+  EXPECT_EQ(c.fault_code, GetParam().code);
+  EXPECT_EQ(c.percorso[0].velocita_limite, GetParam().end_steps ? 0 : 99);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , StationEntryRefusal,
+    ::testing::Values(
+        // The position is refused before the rest of the entry is read.
+        station_refusal{"position not a multiple of 50",
+                        lines({"[generale]", "stazione, 125", "[fine]"}), 8, false},
+        station_refusal{"position past the cells",
+                        lines({"[generale]", "stazione, 4250", "[fine]"}), 15, true},
+        station_refusal{"length", lines({"[generale]", "stazione, 1000, 22, 250", "[fine]"}), 9,
+                        false},
+        station_refusal{
+            "end cell past the last",
+            lines({"[generale]", "stazione, 4000, 8, 1100, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, X",
+                   "[fine]"}),
+            15, true},
+        station_refusal{"end cell at cell 1",
+                        lines({"[generale]",
+                               "stazione, 0, 22, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, X", "[fine]"}),
+                        24, false},
+        station_refusal{
+            "too close",
+            lines({"[generale]", "stazione, 1000, 22, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, X",
+                   "stazione, 1400, 22, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, Y", "[fine]"}),
+            22, false}),
+    test_support::name_from_what{});
+
+// With text boards down to record 3, even the first station reaches them.
+TEST_F(TrainScenarioTest, FirstStationMayReachTheTextBoards) {
+  read(lines({"[generale]", "stazione, 1000, 27, 200, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, X", "[fine]"}),
+       2);
   EXPECT_EQ(c.fault_code, 10);
 }
 
@@ -482,36 +532,42 @@ TEST_F(WholeReaderTest, TextBoardsLimitTheStations) {
   EXPECT_EQ(c.diagnostics.back().line, 3);
 }
 
-TEST_F(WholeReaderTest, FailuresOfTheTrainReadingCarryItsLine) {
-  struct Case {
-    const char* name;
-    std::string treno;
-    int line;
-  };
-  const Case cases[] = {
-      {"empty", "", 0},
-      {"value too large", lines({"[generale]", "", "sabbia, 70000", "[fine]"}), 3},
-      {"not a number", lines({"[generale]", "numero vetture, 1x6", "[fine]"}), 2},
-      {"file ends inside an entry", lines({"[generale]", "segnale, 1050, 2, 3"}), 2},
-      {"time beyond a Long",
-       lines({"[generale]", "stazione, 2000, 22, 300, 0,0,0, 0,0,0, 0,0,0, 0, 600000,0,0, X",
-              "[fine]"}),
-       2},
-      // The time is checked before the name is read.
-      {"time beyond a Long, name on the next line",
-       lines({"[generale]", "stazione, 2000, 22, 300, 0,0,0, 0,0,0, 0,0,0, 0, 600000,0,0", "X",
-              "[fine]"}),
-       2},
-  };
-  for (const Case& k : cases) {
-    compilation d;
-    read_data_files(d, {short_line, k.treno});
-    EXPECT_EQ(d.fault_code, 25) << k.name;
-    ASSERT_EQ(d.diagnostics.size(), 1u) << k.name;
-    EXPECT_EQ(d.diagnostics[0].file, source_file::train_scenario) << k.name;
-    EXPECT_EQ(d.diagnostics[0].line, k.line) << k.name;
-  }
+struct failure_case {
+  const char* what;
+  std::string treno;
+  int line;
+};
+
+class TrainReadingFailure : public ::testing::TestWithParam<failure_case> {};
+
+TEST_P(TrainReadingFailure, CarriesItsLine) {
+  compilation d;
+  read_data_files(d, {short_line, GetParam().treno});
+  EXPECT_EQ(d.fault_code, 25);
+  ASSERT_EQ(d.diagnostics.size(), 1u);
+  EXPECT_EQ(d.diagnostics[0].file, source_file::train_scenario);
+  EXPECT_EQ(d.diagnostics[0].line, GetParam().line);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , TrainReadingFailure,
+    ::testing::Values(
+        failure_case{"empty", "", 0},
+        failure_case{"value too large", lines({"[generale]", "", "sabbia, 70000", "[fine]"}), 3},
+        failure_case{"not a number", lines({"[generale]", "numero vetture, 1x6", "[fine]"}), 2},
+        failure_case{"file ends inside an entry", lines({"[generale]", "segnale, 1050, 2, 3"}), 2},
+        failure_case{
+            "time beyond a Long",
+            lines({"[generale]", "stazione, 2000, 22, 300, 0,0,0, 0,0,0, 0,0,0, 0, 600000,0,0, X",
+                   "[fine]"}),
+            2},
+        // The time is checked before the name is read.
+        failure_case{
+            "time beyond a Long, name on the next line",
+            lines({"[generale]", "stazione, 2000, 22, 300, 0,0,0, 0,0,0, 0,0,0, 0, 600000,0,0", "X",
+                   "[fine]"}),
+            2}),
+    test_support::name_from_what{});
 
 }  // namespace
 }  // namespace scenario

@@ -39,7 +39,7 @@ void append_stream(std::string& text, char mark, const std::string& bytes, const
     const bool last = end == std::string::npos;
     if (last) end = bytes.size();
     text += mark;
-    text += ' ';
+    if (end > start) text += ' ';  // an empty line without a trailing blank an editor would strip
     text.append(bytes, start, end - start);
     text += '\n';
     if (last) text += std::string("%no-newline ") + name + "\n";
@@ -51,6 +51,7 @@ void append_stream(std::string& text, char mark, const std::string& bytes, const
 
 std::optional<transcript> parse_transcript(const std::string& text, std::string& error) {
   transcript t;
+  std::vector<std::string> notes;
   std::istringstream in(text);
   int number = 0;
   for (std::string line; std::getline(in, line);) {
@@ -60,7 +61,8 @@ std::optional<transcript> parse_transcript(const std::string& text, std::string&
       return std::nullopt;
     };
     if (line.rfind("$ ", 0) == 0) {
-      t.steps.push_back({split_command(line.substr(2)), {}, {}, 0});
+      t.steps.push_back({std::move(notes), split_command(line.substr(2)), {}, {}, 0});
+      notes.clear();
       continue;
     }
     if (t.steps.empty()) {
@@ -68,20 +70,24 @@ std::optional<transcript> parse_transcript(const std::string& text, std::string&
       continue;
     }
     transcript_step& step = t.steps.back();
-    if (line.rfind("> ", 0) == 0 || line == ">") {
+    const bool output = notes.empty();  // a comment ends the output of the command before it
+    if (output && (line.rfind("> ", 0) == 0 || line == ">")) {
       step.out += line.substr(line.size() > 1 ? 2 : 1) + "\n";
-    } else if (line.rfind("! ", 0) == 0 || line == "!") {
+    } else if (output && (line.rfind("! ", 0) == 0 || line == "!")) {
       step.err += line.substr(line.size() > 1 ? 2 : 1) + "\n";
-    } else if (line == "%no-newline stdout" && !step.out.empty()) {
+    } else if (output && line == "%no-newline stdout" && !step.out.empty()) {
       step.out.pop_back();
-    } else if (line == "%no-newline stderr" && !step.err.empty()) {
+    } else if (output && line == "%no-newline stderr" && !step.err.empty()) {
       step.err.pop_back();
-    } else if (line.rfind("[exit ", 0) == 0 && line.back() == ']') {
+    } else if (output && line.rfind("[exit ", 0) == 0 && line.back() == ']') {
       step.status = std::stoi(line.substr(6));
-    } else if (!line.empty() && line[0] != '#') {
-      return fail("neither a command, an output line nor an exit status: " + line);
+    } else if (!line.empty() && line[0] == '#') {
+      notes.push_back(line);
+    } else if (!line.empty()) {
+      return fail("neither a command, an output line, an exit status nor a comment: " + line);
     }
   }
+  t.closing = std::move(notes);
   return t;
 }
 
@@ -89,6 +95,7 @@ std::string format_transcript(const transcript& t) {
   std::string text;
   for (const std::string& c : t.comments) text += c + "\n";
   for (const transcript_step& step : t.steps) {
+    for (const std::string& n : step.notes) text += n + "\n";
     text += "$";
     for (const std::string& w : step.words) text += " " + quote(w);
     text += "\n";
@@ -96,6 +103,7 @@ std::string format_transcript(const transcript& t) {
     append_stream(text, '!', step.err, "stderr");
     text += "[exit " + std::to_string(step.status) + "]\n\n";
   }
+  for (const std::string& c : t.closing) text += c + "\n";
   return text;
 }
 

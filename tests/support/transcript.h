@@ -8,8 +8,9 @@
 //   [exit 1]
 //
 // A stream whose last line has no line end carries "%no-newline stdout" (or stderr) after it. A
-// command's words are split at blanks; double quotes keep blanks in a word. Lines of other forms
-// (blank lines, comments) are kept as they are when a transcript is rewritten.
+// command's words are split at blanks; double quotes keep blanks in a word. Comments are kept when
+// a transcript is rewritten: those before the first command as the transcript's, the others with
+// the command they stand before. Blank lines only separate.
 #pragma once
 
 #include <optional>
@@ -19,6 +20,7 @@
 namespace scenario::test_support {
 
 struct transcript_step {
+  std::vector<std::string> notes;  // the comment lines standing before the command
   std::vector<std::string> words;  // the command, words[0] being the program's name
   std::string out;
   std::string err;
@@ -28,6 +30,7 @@ struct transcript_step {
 struct transcript {
   std::vector<std::string> comments;  // the lines before the first command
   std::vector<transcript_step> steps;
+  std::vector<std::string> closing;  // comment lines after the last command's output
 };
 
 // nullopt, with `error` set, when the text is not a transcript.

@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "support/case_name.h"
+
 namespace scenario::timetable {
 namespace {
 
+using test_support::PrintTo;
 using cells = std::vector<route_cell>;
 using stops = std::vector<stop>;
 
@@ -84,7 +87,15 @@ stops longest_route_stops() {
 //   at 10000 m:              210.48420 + 60 s dwell + 290.48420 = 560.96840 s
 //   at 2000 m (cruising):    50.96840 + (2000 - 637.10499) / 25 = 105.48420 s
 //   100 m before the stop:   v = sqrt(2 * 0.5 * 100) = 10 m/s = 36 km/h
-TEST(RunningTime, FlatRunWithOneStopMatchesTheHandCalculation) {
+struct effort_case {
+  const char* what;
+  double adhesion;
+  double max_tractive_effort_kn;
+};
+
+class FlatRunWithOneStop : public ::testing::TestWithParam<effort_case> {};
+
+TEST_P(FlatRunWithOneStop, MatchesTheHandCalculation) {
   const double a = 0.25 * 9.81 * 80 / 400;
   const double accelerating_s = 25 / a;
   const double accelerating_m = 25.0 * 25 / (2 * a);
@@ -95,45 +106,41 @@ TEST(RunningTime, FlatRunWithOneStopMatchesTheHandCalculation) {
   ASSERT_NEAR(first_s, 210.48420, 1e-5);
   ASSERT_NEAR(second_s, 290.48420, 1e-5);
 
-  struct effort_case {
-    std::string name;
-    double adhesion;
-    double max_tractive_effort_kn;
-  };
-  const effort_case cases[] = {{"adhesion holds the effort", 0.25, 1e4},
-                               {"the maximum tractive effort holds it", 1, 196.2}};
-  for (const effort_case& c : cases) {
-    SCOPED_TRACE(c.name);
-    train t;
-    t.loco = {"test", 80, 1e6, c.max_tractive_effort_kn, 4};
-    t.hauled_mass_t = 320;
-    t.coaches = 8;
-    t.braked_mass_percent = 72;
-    t.max_speed_kmh = 200;
-    running_parameters p;
-    p.mass_factor = 1;
-    p.adhesion_base = c.adhesion;
-    p.adhesion_numerator_kmh = 0;
-    p.locomotive_resistance = {};
-    p.coach_resistance = {};
+  train t;
+  t.loco = {"test", 80, 1e6, GetParam().max_tractive_effort_kn, 4};
+  t.hauled_mass_t = 320;
+  t.coaches = 8;
+  t.braked_mass_percent = 72;
+  t.max_speed_kmh = 200;
+  running_parameters p;
+  p.mass_factor = 1;
+  p.adhesion_base = GetParam().adhesion;
+  p.adhesion_numerator_kmh = 0;
+  p.locomotive_resistance = {};
+  p.coach_resistance = {};
 
-    const running_times run =
-        compute_running_times(flat_route(10000, 90), stops{at(0), at(4000, 60), at(10000)}, t, p);
-    ASSERT_FALSE(run.failure) << describe(*run.failure);
-    ASSERT_EQ(run.sections.size(), 2u);
-    EXPECT_NEAR(run.sections[0].running_s, first_s, 1e-3);
-    EXPECT_NEAR(run.sections[1].running_s, second_s, 1e-3);
-    EXPECT_NEAR(run.stops[1].arrival_s, first_s, 1e-3);
-    EXPECT_NEAR(run.stops[1].departure_s, first_s + 60, 1e-3);
-    EXPECT_NEAR(run.stops[2].arrival_s, first_s + 60 + second_s, 1e-3);
-    EXPECT_NEAR(time_at(run, 2000), accelerating_s + (2000 - accelerating_m) / 25, 1e-3);
-    EXPECT_NEAR(speed_at(run, 3900), 36, 1e-6);
-    EXPECT_NEAR(speed_at(run, 2000), 90, 1e-9);
-    // At the stop the clock shows the arrival; half a metre on, the dwell has passed.
-    EXPECT_DOUBLE_EQ(time_at(run, 4000), run.stops[1].arrival_s);
-    EXPECT_GT(time_at(run, 4000.5), run.stops[1].departure_s);
-  }
+  const running_times run =
+      compute_running_times(flat_route(10000, 90), stops{at(0), at(4000, 60), at(10000)}, t, p);
+  ASSERT_FALSE(run.failure) << describe(*run.failure);
+  ASSERT_EQ(run.sections.size(), 2u);
+  EXPECT_NEAR(run.sections[0].running_s, first_s, 1e-3);
+  EXPECT_NEAR(run.sections[1].running_s, second_s, 1e-3);
+  EXPECT_NEAR(run.stops[1].arrival_s, first_s, 1e-3);
+  EXPECT_NEAR(run.stops[1].departure_s, first_s + 60, 1e-3);
+  EXPECT_NEAR(run.stops[2].arrival_s, first_s + 60 + second_s, 1e-3);
+  EXPECT_NEAR(time_at(run, 2000), accelerating_s + (2000 - accelerating_m) / 25, 1e-3);
+  EXPECT_NEAR(speed_at(run, 3900), 36, 1e-6);
+  EXPECT_NEAR(speed_at(run, 2000), 90, 1e-9);
+  // At the stop the clock shows the arrival; half a metre on, the dwell has passed.
+  EXPECT_DOUBLE_EQ(time_at(run, 4000), run.stops[1].arrival_s);
+  EXPECT_GT(time_at(run, 4000.5), run.stops[1].departure_s);
 }
+
+INSTANTIATE_TEST_SUITE_P(, FlatRunWithOneStop,
+                         ::testing::Values(effort_case{"adhesion holds the effort", 0.25, 1e4},
+                                           effort_case{"the maximum tractive effort holds it", 1,
+                                                       196.2}),
+                         test_support::name_from_what{});
 
 // Each case adds resistance to a 6 km stretch of a 30 km line at 140 km/h, well after the train
 // has reached the limit: each must take longer
@@ -221,76 +228,87 @@ void expect_consistent_run(const cells& route, const stops& s, const train& t) {
   }
 }
 
-TEST(RunningTime, TimesIncreaseAndLimitsHoldAlongEveryRoute) {
-  struct route_case {
-    std::string name;
-    std::function<cells()> route;
-    stops s;
-  };
-  const route_case cases[] = {
-      {"flat", [] { return flat_route(10000, 90); }, {at(0), at(4000, 60), at(10000)}},
-      {"stops 1 m apart, and not from metre 0",
-       [] { return flat_route(2000, 60); },
-       {at(120), at(121, 30), at(1950)}},
-      {"descent into a restriction",
-       [] {
-         cells r = flat_route(20000, 160);
-         set_span(r, 2000, 12000, {160, -12, 0});
-         set_span(r, 9000, 10000, {60, -12, 500});
-         return r;
-       },
-       {at(0), at(20000)}},
-      {"longest route", longest_route, longest_route_stops()},
-  };
-  for (const route_case& c : cases) {
-    SCOPED_TRACE(c.name);
-    expect_consistent_run(c.route(), c.s, night_train());
-  }
+struct route_case {
+  const char* what;
+  std::function<cells()> route;
+  stops s;
+};
+
+class EveryRoute : public ::testing::TestWithParam<route_case> {};
+
+TEST_P(EveryRoute, TimesIncreaseAndLimitsHold) {
+  expect_consistent_run(GetParam().route(), GetParam().s, night_train());
 }
 
-TEST(RunningTime, RefusesWhatItCannotRun) {
-  struct refusal {
-    std::string name;
-    std::function<void(cells&, stops&, train&)> change;
-    run_error error;
-    std::int64_t position_m;
-  };
-  const refusal cases[] = {
-      {"no cells", [](cells& r, stops&, train&) { r.clear(); }, run_error::no_route, 0},
-      {"one stop", [](cells&, stops& s, train&) { s.resize(1); }, run_error::too_few_stops, 0},
-      {"stop past the route end", [](cells&, stops& s, train&) { s.back().position_m = 10001; },
-       run_error::bad_stop, 10001},
-      {"stops out of order", [](cells&, stops& s, train&) { s[1].position_m = 0; },
-       run_error::bad_stop, 0},
-      {"negative dwell", [](cells&, stops& s, train&) { s[1].dwell_s = -1; }, run_error::bad_stop,
-       5000},
-      {"no speed limit", [](cells& r, stops&, train&) { r[20].speed_limit_kmh = 0; },
-       run_error::bad_cell, 1000},
-      {"curve of 30 m", [](cells& r, stops&, train&) { r[21].curve_radius_m = 30; },
-       run_error::bad_cell, 1050},
-      {"no power", [](cells&, stops&, train& t) { t.loco.power_kw = 0; }, run_error::bad_train, 0},
-      {"no braked mass", [](cells&, stops&, train& t) { t.braked_mass_percent = 0; },
-       run_error::bad_train, 0},
-      {"60 per mille from the stop on",
-       [](cells& r, stops&, train&) {
-         set_span(r, 5000, 6000, {90, 60, 0});
-       },
-       run_error::stalled, 5000},
-  };
-  for (const refusal& c : cases) {
-    SCOPED_TRACE(c.name);
-    cells route = flat_route(10000, 90);
-    stops s = {at(0), at(5000, 30), at(10000)};
-    train t = night_train();
-    c.change(route, s, t);
-    const running_times run = compute_running_times(route, s, t);
-    ASSERT_TRUE(run.failure);
-    EXPECT_EQ(run.failure->error, c.error) << describe(*run.failure);
-    EXPECT_EQ(run.failure->position_m, c.position_m);
-    EXPECT_TRUE(run.speed_kmh.empty());
-    EXPECT_TRUE(run.sections.empty());
-  }
+INSTANTIATE_TEST_SUITE_P(, EveryRoute,
+                         ::testing::Values(route_case{"flat",
+                                                      [] { return flat_route(10000, 90); },
+                                                      {at(0), at(4000, 60), at(10000)}},
+                                           route_case{"stops 1 m apart, and not from metre 0",
+                                                      [] { return flat_route(2000, 60); },
+                                                      {at(120), at(121, 30), at(1950)}},
+                                           route_case{"descent into a restriction",
+                                                      [] {
+                                                        cells r = flat_route(20000, 160);
+                                                        set_span(r, 2000, 12000, {160, -12, 0});
+                                                        set_span(r, 9000, 10000, {60, -12, 500});
+                                                        return r;
+                                                      },
+                                                      {at(0), at(20000)}},
+                                           route_case{"longest route", longest_route,
+                                                      longest_route_stops()}),
+                         test_support::name_from_what{});
+
+struct refusal {
+  const char* what;
+  std::function<void(cells&, stops&, train&)> change;
+  run_error error;
+  std::int64_t position_m;
+};
+
+class RunRefusal : public ::testing::TestWithParam<refusal> {};
+
+// Each case changes one thing of a run that would go: 10 km at 90 km/h, a stop at 5000 m.
+TEST_P(RunRefusal, NamesTheErrorAndWhere) {
+  cells route = flat_route(10000, 90);
+  stops s = {at(0), at(5000, 30), at(10000)};
+  train t = night_train();
+  GetParam().change(route, s, t);
+  const running_times run = compute_running_times(route, s, t);
+  ASSERT_TRUE(run.failure);
+  EXPECT_EQ(run.failure->error, GetParam().error) << describe(*run.failure);
+  EXPECT_EQ(run.failure->position_m, GetParam().position_m);
+  EXPECT_TRUE(run.speed_kmh.empty());
+  EXPECT_TRUE(run.sections.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , RunRefusal,
+    ::testing::Values(
+        refusal{"no cells", [](cells& r, stops&, train&) { r.clear(); }, run_error::no_route, 0},
+        refusal{"one stop", [](cells&, stops& s, train&) { s.resize(1); }, run_error::too_few_stops,
+                0},
+        refusal{"stop past the route end",
+                [](cells&, stops& s, train&) { s.back().position_m = 10001; }, run_error::bad_stop,
+                10001},
+        refusal{"stops out of order", [](cells&, stops& s, train&) { s[1].position_m = 0; },
+                run_error::bad_stop, 0},
+        refusal{"negative dwell", [](cells&, stops& s, train&) { s[1].dwell_s = -1; },
+                run_error::bad_stop, 5000},
+        refusal{"no speed limit", [](cells& r, stops&, train&) { r[20].speed_limit_kmh = 0; },
+                run_error::bad_cell, 1000},
+        refusal{"curve of 30 m", [](cells& r, stops&, train&) { r[21].curve_radius_m = 30; },
+                run_error::bad_cell, 1050},
+        refusal{"no power", [](cells&, stops&, train& t) { t.loco.power_kw = 0; },
+                run_error::bad_train, 0},
+        refusal{"no braked mass", [](cells&, stops&, train& t) { t.braked_mass_percent = 0; },
+                run_error::bad_train, 0},
+        refusal{"60 per mille from the stop on",
+                [](cells& r, stops&, train&) {
+                  set_span(r, 5000, 6000, {90, 60, 0});
+                },
+                run_error::stalled, 5000}),
+    test_support::name_from_what{});
 
 }  // namespace
 }  // namespace scenario::timetable

@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "support/case_name.h"
+
 namespace scenario::timetable {
 namespace {
 
+using test_support::PrintTo;
 using points = std::vector<timing_point>;
 
 // 600, 900 and 1200 s of pure running, stops of 60 and 120 s, leaving Roma at 23:15:30.
@@ -46,90 +49,98 @@ TEST(Schedule, StartsAtZeroOrBackFromTheFirstRequiredTime) {
   expect_times(make_schedule(later), {83730, 84360, 85365, 86745}, {83730, 84420, 85485, 86745});
 }
 
+struct stretch_case {
+  const char* what;
+  std::function<void(points&)> require;
+  std::vector<double> arrivals;
+  std::vector<double> departures;
+};
+
+// Roma 23:15:30 to Pisa 00:30:00: 4470 s for 2700 s of running and 180 s of stops.
+const double whole = 4290.0 / 2700;
+// To Grosseto's departure at 23:50:00: 2070 s for 1500 s of running and 180 s of stops; then
+// 2400 s for the last 1200 s of running.
+const double first = 1890.0 / 1500;
+
+class RequiredTimes : public ::testing::TestWithParam<stretch_case> {};
+
 // Between two required times the running times are stretched by one factor, whatever the
 // allowance of the parameters, and the stops keep their dwell.
-TEST(Schedule, RequiredTimesAreMetByStretchingTheRunningTimesAlike) {
-  struct stretch_case {
-    std::string name;
-    std::function<void(points&)> require;
-    std::vector<double> arrivals;
-    std::vector<double> departures;
-  };
-  // Roma 23:15:30 to Pisa 00:30:00: 4470 s for 2700 s of running and 180 s of stops.
-  const double whole = 4290.0 / 2700;
-  // To Grosseto's departure at 23:50:00: 2070 s for 1500 s of running and 180 s of stops; then
-  // 2400 s for the last 1200 s of running.
-  const double first = 1890.0 / 1500;
-  const stretch_case cases[] = {
-      {"Pisa required past midnight",
-       [](points& p) { p[3].required_arrival_s = 1800; },
-       {83730, 83730 + 600 * whole, 83730 + 600 * whole + 60 + 900 * whole, 88200},
-       {83730, 83730 + 600 * whole + 60, 88200 - 1200 * whole, 88200}},
-      {"Grosseto's departure required as well",
-       [](points& p) {
-         p[2].required_departure_s = 85800;
-         p[3].required_arrival_s = 1800;
-       },
-       {83730, 83730 + 600 * first, 85800 - 120, 88200},
-       {83730, 83730 + 600 * first + 60, 85800, 88200}},
-  };
-  for (const stretch_case& c : cases) {
-    SCOPED_TRACE(c.name);
-    points p = night_run();
-    c.require(p);
-    const schedule s = make_schedule(p);
-    EXPECT_TRUE(s.too_tight.empty());
-    expect_times(s, c.arrivals, c.departures);
+TEST_P(RequiredTimes, AreMetByStretchingTheRunningTimesAlike) {
+  points p = night_run();
+  GetParam().require(p);
+  const schedule s = make_schedule(p);
+  EXPECT_TRUE(s.too_tight.empty());
+  expect_times(s, GetParam().arrivals, GetParam().departures);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , RequiredTimes,
+    ::testing::Values(stretch_case{"Pisa required past midnight",
+                                   [](points& p) { p[3].required_arrival_s = 1800; },
+                                   {83730, 83730 + 600 * whole,
+                                    83730 + 600 * whole + 60 + 900 * whole, 88200},
+                                   {83730, 83730 + 600 * whole + 60, 88200 - 1200 * whole, 88200}},
+                      stretch_case{"Grosseto's departure required as well",
+                                   [](points& p) {
+                                     p[2].required_departure_s = 85800;
+                                     p[3].required_arrival_s = 1800;
+                                   },
+                                   {83730, 83730 + 600 * first, 85800 - 120, 88200},
+                                   {83730, 83730 + 600 * first + 60, 85800, 88200}}),
+    test_support::name_from_what{});
+
+struct tight_case {
+  const char* what;
+  std::function<void(points&)> require;
+  std::vector<tight_section> expected;
+};
+
+class TightSections : public ::testing::TestWithParam<tight_case> {};
+
+TEST_P(TightSections, AreNamedWithTheSecondsMissing) {
+  const std::vector<tight_section>& expected = GetParam().expected;
+  points p = night_run();
+  GetParam().require(p);
+  const schedule s = make_schedule(p);
+  ASSERT_EQ(s.too_tight.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(s.too_tight[i].from_point, expected[i].from_point);
+    EXPECT_EQ(s.too_tight[i].to_point, expected[i].to_point);
+    EXPECT_EQ(s.too_tight[i].from_name, expected[i].from_name);
+    EXPECT_EQ(s.too_tight[i].to_name, expected[i].to_name);
+    EXPECT_NEAR(s.too_tight[i].short_s, expected[i].short_s, 1e-6);
   }
 }
 
-TEST(Schedule, TightSectionsAreNamedWithTheSecondsMissing) {
-  struct tight_case {
-    std::string name;
-    std::function<void(points&)> require;
-    std::vector<tight_section> expected;
-  };
-  const tight_case cases[] = {
-      // 1470 s from Roma to Grosseto for 600 + 60 + 900 s.
-      {"Grosseto at 23:40:00",
-       [](points& p) { p[2].required_arrival_s = 85200; },
-       {{0, 2, "Roma", "Grosseto", 90}}},
-      // 30 s, not a day and 30 s: the run does not pass midnight between the two.
-      {"Civitavecchia half a minute after leaving Roma just before midnight",
-       [](points& p) {
-         p[0].required_departure_s = 86340;
-         p[1].required_arrival_s = 86370;
-       },
-       {{0, 1, "Roma", "Civitavecchia", 570}}},
-      {"a stop of 30 s where 60 s are needed",
-       [](points& p) {
-         p[1].required_arrival_s = 84400;
-         p[1].required_departure_s = 84430;
-       },
-       {{1, 1, "Civitavecchia", "Civitavecchia", 30}}},
-      // 570 s for 600 s, then from Civitavecchia 2100 s for 60 + 900 + 120 + 1200 s.
-      {"two tight sections, the second to midnight",
-       [](points& p) {
-         p[1].required_arrival_s = 84300;
-         p[3].required_arrival_s = 0;
-       },
-       {{0, 1, "Roma", "Civitavecchia", 30}, {1, 3, "Civitavecchia", "Pisa", 180}}},
-  };
-  for (const tight_case& c : cases) {
-    SCOPED_TRACE(c.name);
-    points p = night_run();
-    c.require(p);
-    const schedule s = make_schedule(p);
-    ASSERT_EQ(s.too_tight.size(), c.expected.size());
-    for (std::size_t i = 0; i < c.expected.size(); ++i) {
-      EXPECT_EQ(s.too_tight[i].from_point, c.expected[i].from_point);
-      EXPECT_EQ(s.too_tight[i].to_point, c.expected[i].to_point);
-      EXPECT_EQ(s.too_tight[i].from_name, c.expected[i].from_name);
-      EXPECT_EQ(s.too_tight[i].to_name, c.expected[i].to_name);
-      EXPECT_NEAR(s.too_tight[i].short_s, c.expected[i].short_s, 1e-6);
-    }
-  }
-}
+INSTANTIATE_TEST_SUITE_P(
+    , TightSections,
+    ::testing::Values(
+        // 1470 s from Roma to Grosseto for 600 + 60 + 900 s.
+        tight_case{"Grosseto at 23:40:00",
+                   [](points& p) { p[2].required_arrival_s = 85200; },
+                   {{0, 2, "Roma", "Grosseto", 90}}},
+        // 30 s, not a day and 30 s: the run does not pass midnight between the two.
+        tight_case{"Civitavecchia half a minute after leaving Roma just before midnight",
+                   [](points& p) {
+                     p[0].required_departure_s = 86340;
+                     p[1].required_arrival_s = 86370;
+                   },
+                   {{0, 1, "Roma", "Civitavecchia", 570}}},
+        tight_case{"a stop of 30 s where 60 s are needed",
+                   [](points& p) {
+                     p[1].required_arrival_s = 84400;
+                     p[1].required_departure_s = 84430;
+                   },
+                   {{1, 1, "Civitavecchia", "Civitavecchia", 30}}},
+        // 570 s for 600 s, then from Civitavecchia 2100 s for 60 + 900 + 120 + 1200 s.
+        tight_case{"two tight sections, the second to midnight",
+                   [](points& p) {
+                     p[1].required_arrival_s = 84300;
+                     p[3].required_arrival_s = 0;
+                   },
+                   {{0, 1, "Roma", "Civitavecchia", 30}, {1, 3, "Civitavecchia", "Pisa", 180}}}),
+    test_support::name_from_what{});
 
 // Inside a tight section the train runs its pure times; the required time after it stands, and
 // the schedule goes on from it.

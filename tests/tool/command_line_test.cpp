@@ -1,17 +1,18 @@
-// The tool's command line as a whole, run as the built program: the listing of the commands, the
-// version, unknown commands, output folders created on demand, and the manual page and shell
-// completion kept in step with the registered commands and options.
+// The tool's command line as a whole, run as the built program: every command listed with its
+// example, the version from the project, output folders created on demand, and the manual page
+// and shell completion kept in step with the registered commands and options. What each command
+// prints is in the golden transcripts (data/golden/).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/case_name.h"
+#include "support/paths.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "tool/suggest.h"
@@ -19,23 +20,14 @@
 namespace scenario {
 namespace {
 
+using test_support::contains;
+using test_support::file_text;
+using test_support::fixture_path;
+using test_support::PrintTo;
 using test_support::program_output;
 using test_support::run_program;
 using test_support::temp_dir;
-
-const std::string tool = std::string(TEST_BIN_DIR) + "/scenario";
-const std::string data_dir = std::string(TEST_DATA_DIR) + "/tool/";
-const std::string mini_line = data_dir + "Mini_linea.txt";
-const std::string mini_train = data_dir + "Mini_Treno 1-.txt";
-
-bool contains(const std::string& s, const std::string& part) {
-  return s.find(part) != std::string::npos;
-}
-
-std::string file_text(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test_support::tool_path;
 
 // The lines of one section ("Subcommands:", "Options:", ...) of a help text, up to a blank line.
 std::vector<std::string> help_section(const std::string& help, const std::string& title) {
@@ -63,7 +55,8 @@ std::string first_word(const std::string& line) {
 // The commands as the tool lists them.
 std::vector<std::string> listed_commands() {
   std::vector<std::string> names;
-  for (const std::string& line : help_section(run_program(tool, {"--help"}).out, "Subcommands:"))
+  for (const std::string& line :
+       help_section(run_program(tool_path(), {"--help"}).out, "Subcommands:"))
     names.push_back(first_word(line));
   return names;
 }
@@ -72,7 +65,7 @@ std::vector<std::string> listed_commands() {
 std::vector<std::string> listed_options(const std::string& command) {
   std::vector<std::string> names;
   for (const std::string& line :
-       help_section(run_program(tool, {command, "--help"}).out, "Options:")) {
+       help_section(run_program(tool_path(), {command, "--help"}).out, "Options:")) {
     std::istringstream spelled(first_word(line));
     for (std::string name; std::getline(spelled, name, ',');) names.push_back(name);
   }
@@ -80,7 +73,7 @@ std::vector<std::string> listed_options(const std::string& command) {
 }
 
 TEST(ToolCommandLine, HelpListsEveryCommandWithAnExample) {
-  const program_output help = run_program(tool, {"--help"});
+  const program_output help = run_program(tool_path(), {"--help"});
   EXPECT_EQ(help.status, 0);
   const std::vector<std::string> commands = listed_commands();
   for (const char* expected : {"compile", "export", "dump", "plot"})
@@ -95,7 +88,7 @@ TEST(ToolCommandLine, HelpListsEveryCommandWithAnExample) {
               1)
         << command << " in\n"
         << help.out;
-    const program_output own = run_program(tool, {command, "--help"});
+    const program_output own = run_program(tool_path(), {command, "--help"});
     EXPECT_EQ(own.status, 0) << command;
     const std::vector<std::string> example = help_section(own.out, "Example:");
     ASSERT_EQ(example.size(), 1u) << own.out;
@@ -103,37 +96,11 @@ TEST(ToolCommandLine, HelpListsEveryCommandWithAnExample) {
   }
 }
 
-TEST(ToolCommandLine, NoCommandPrintsTheHelpAsAUsageError) {
-  const program_output bare = run_program(tool, {});
-  EXPECT_EQ(bare.status, 2);
-  EXPECT_EQ(bare.out, "");
-  EXPECT_EQ(bare.err, run_program(tool, {"--help"}).out);
-}
-
 TEST(ToolCommandLine, VersionComesFromTheProject) {
-  const program_output version = run_program(tool, {"--version"});
+  const program_output version = run_program(tool_path(), {"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, std::string("scenario ") + PROJECT_VERSION + "\n");
   EXPECT_EQ(version.err, "");
-}
-
-TEST(ToolCommandLine, UnknownCommandSuggestsTheNearest) {
-  const struct {
-    std::string word;
-    std::string suggestion;  // empty: none is near enough
-  } cases[] = {
-      {"comple", "compile"}, {"compiel", "compile"}, {"dmup", "dump"},
-      {"Export", "export"},  {"plt", "plot"},        {"xyz", ""},
-      {"compilation", ""},
-  };
-  for (const auto& c : cases) {
-    const program_output r = run_program(tool, {c.word, "x"});
-    EXPECT_EQ(r.status, 2) << c.word;
-    std::string expected = "scenario: error: unknown command '" + c.word + "'";
-    if (!c.suggestion.empty()) expected += " (did you mean '" + c.suggestion + "'?)";
-    EXPECT_EQ(r.err, expected + "\nRun 'scenario --help' for the list of commands.\n");
-    EXPECT_EQ(r.out, "");
-  }
 }
 
 TEST(Suggest, EditDistanceCountsASwapOnce) {
@@ -149,39 +116,21 @@ TEST(Suggest, EditDistanceCountsASwapOnce) {
 TEST(ToolCommandLine, OutputFoldersAreCreatedWithTheirParents) {
   temp_dir dir;
   const std::string out = dir.file("a/b/out");
-  const program_output compiled = run_program(tool, {"compile", mini_line, mini_train, "-o", out});
+  const program_output compiled = run_program(
+      tool_path(),
+      {"compile", fixture_path("Mini_linea.txt"), fixture_path("Mini_Treno 1-.txt"), "-o", out});
   ASSERT_EQ(compiled.status, 0) << compiled.err;
   EXPECT_TRUE(std::filesystem::exists(out + "/Mini_Treno 1.dat"));
 
   const std::string svg = dir.file("plots/mini/plot.svg");
-  const program_output plotted = run_program(tool, {"plot", out + "/Mini_Treno 1.dat", "-o", svg});
+  const program_output plotted =
+      run_program(tool_path(), {"plot", out + "/Mini_Treno 1.dat", "-o", svg});
   EXPECT_EQ(plotted.status, 0) << plotted.err;
   EXPECT_TRUE(std::filesystem::exists(svg));
 
-  const program_output exported = run_program(tool, {"export", "-o", dir.file("c/d")});
+  const program_output exported = run_program(tool_path(), {"export", "-o", dir.file("c/d")});
   EXPECT_EQ(exported.status, 0) << exported.err;
   EXPECT_TRUE(std::filesystem::exists(dir.file("c/d/Roma_Pisa_linea.txt")));
-}
-
-TEST(ToolCommandLine, AFileWhereAFolderShouldBeIsNamed) {
-  temp_dir dir;
-  const program_output compiled =
-      run_program(tool, {"compile", mini_line, mini_train, "-o", dir.file("ok")});
-  ASSERT_EQ(compiled.status, 0) << compiled.err;
-  dir.write("plain", "not a folder");
-  const std::string under = dir.file("plain") + "/sub";
-  const std::vector<std::string> command_lines[] = {
-      {"compile", mini_line, mini_train, "-o", under},
-      {"export", "-o", under},
-      {"plot", dir.file("ok/Mini_Treno 1.dat"), "-o", under + "/plot.svg"},
-  };
-  for (const std::vector<std::string>& args : command_lines) {
-    const program_output r = run_program(tool, args);
-    EXPECT_EQ(r.status, 2) << args[0];
-    EXPECT_EQ(r.err, "scenario: error: cannot create the directory \"" + under + "\": \"" +
-                         dir.file("plain") + "\" exists and is not a directory\n");
-  }
-  EXPECT_EQ(file_text(dir.file("plain")), "not a folder");
 }
 
 // The manual page is written by hand: each command the tool registers has its section there,
@@ -216,34 +165,56 @@ std::string complete(const temp_dir& dir, const std::vector<std::string>& words)
   return r.out;
 }
 
-TEST(ToolCompletion, OffersCommandsOptionsValuesAndFiles) {
+// A folder with two data files and a folder, to complete names in.
+class completion_folder {
+ public:
+  completion_folder() {
+    dir.write("Roma_Pisa_linea.txt", "");
+    dir.write("Roma_Pisa_EXPR 368-.txt", "");
+    std::filesystem::create_directory(dir.file("out dir"));
+  }
   temp_dir dir;
-  dir.write("Roma_Pisa_linea.txt", "");
-  dir.write("Roma_Pisa_EXPR 368-.txt", "");
-  std::filesystem::create_directory(dir.file("out dir"));
-  const struct {
-    std::vector<std::string> words;
-    std::string offers;
-  } cases[] = {
-      {{"scenario", "ex"}, "explain\nexport\n"},
-      {{"scenario", "--v"}, "--version\n"},
-      {{"scenario", "compile", "--no"}, "--no-geometry\n--no-source\n"},
-      {{"scenario", "dump", "x.dat", "--kind", "g"}, "geometry\n"},
-      {{"scenario", "compile", "--color", "=", "a"}, "auto\nalways\n"},
-      {{"scenario", "compile", "--color=n"}, "--color=never\n"},
-      {{"scenario", "check", "a", "b", "--input-encoding", ""}, "utf-8\n"},
-      {{"scenario", "compile", "-o", ""}, "out dir\n"},  // folders only
-      {{"scenario", "compile", "Roma_Pisa_E"}, "Roma_Pisa_EXPR 368-.txt\n"},
-      {{"scenario", "compile", "--route", ""}, "\n"},  // a name: nothing to offer
-  };
-  for (const auto& c : cases) EXPECT_EQ(complete(dir, c.words), c.offers) << c.words.back();
+};
 
-  std::istringstream commands(complete(dir, {"scenario", ""}));
+struct completion_case {
+  const char* what;
+  std::vector<std::string> words;
+  std::string offers;
+};
+
+const completion_case completion_cases[] = {
+    {"command by its start", {"scenario", "ex"}, "explain\nexport\n"},
+    {"option of the command line", {"scenario", "--v"}, "--version\n"},
+    {"options of a command", {"scenario", "compile", "--no"}, "--no-geometry\n--no-source\n"},
+    {"value of kind", {"scenario", "dump", "x.dat", "--kind", "g"}, "geometry\n"},
+    {"value after a separate equals sign",
+     {"scenario", "compile", "--color", "=", "a"},
+     "auto\nalways\n"},
+    {"value joined to its option", {"scenario", "compile", "--color=n"}, "--color=never\n"},
+    {"value of the encoding", {"scenario", "check", "a", "b", "--input-encoding", ""}, "utf-8\n"},
+    {"output folder offers folders only", {"scenario", "compile", "-o", ""}, "out dir\n"},
+    {"data file", {"scenario", "compile", "Roma_Pisa_E"}, "Roma_Pisa_EXPR 368-.txt\n"},
+    {"a name offers nothing", {"scenario", "compile", "--route", ""}, "\n"},
+};
+
+class ToolCompletion : public ::testing::TestWithParam<completion_case> {};
+
+TEST_P(ToolCompletion, Offers) {
+  completion_folder folder;
+  EXPECT_EQ(complete(folder.dir, GetParam().words), GetParam().offers);
+}
+
+INSTANTIATE_TEST_SUITE_P(, ToolCompletion, ::testing::ValuesIn(completion_cases),
+                         test_support::name_from_what{});
+
+TEST(ToolCompletionOfEveryCommand, OffersTheCommandAndEachOfItsOptions) {
+  completion_folder folder;
+  std::istringstream commands(complete(folder.dir, {"scenario", ""}));
   std::set<std::string> offered;
   for (std::string word; std::getline(commands, word);) offered.insert(word);
   for (const std::string& command : listed_commands()) {
     EXPECT_TRUE(offered.count(command)) << command;
-    std::istringstream options(complete(dir, {"scenario", command, "-"}));
+    std::istringstream options(complete(folder.dir, {"scenario", command, "-"}));
     std::set<std::string> option_offers;
     for (std::string word; std::getline(options, word);) option_offers.insert(word);
     for (const std::string& option : listed_options(command))

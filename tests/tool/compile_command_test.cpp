@@ -1,3 +1,5 @@
+// `scenario compile` where the files it leaves matter: what it writes, what it leaves alone, and
+// names in Windows-1252. What it prints is in the golden transcripts (data/golden/compile/).
 #include "tool/compile_command.h"
 
 #include <gtest/gtest.h>
@@ -11,19 +13,23 @@
 
 #include "output/file_names.h"
 #include "reader/data_file_names.h"
+#include "support/case_name.h"
+#include "support/paths.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
 namespace scenario {
 namespace {
 
+using test_support::file_text;
+using test_support::fixture_path;
+using test_support::PrintTo;
 using test_support::program_output;
 using test_support::run_program;
 using test_support::temp_dir;
 
-const std::string data_dir = std::string(TEST_DATA_DIR) + "/tool/";
-const std::string mini_line = data_dir + "Mini_linea.txt";
-const std::string mini_train = data_dir + "Mini_Treno 1-.txt";
+const std::string mini_line = fixture_path("Mini_linea.txt");
+const std::string mini_train = fixture_path("Mini_Treno 1-.txt");
 
 struct run_result {
   int status;
@@ -46,12 +52,6 @@ compile_options options_into(const temp_dir& dir, std::string line = mini_line,
   return o;
 }
 
-std::string contents(const std::string& path) {
-  temp_dir unused;
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST(ToolNames, FromFileNames) {
   EXPECT_EQ(route_from_line_file("dir/Roma_Pisa_linea.txt"), "Roma_Pisa");
   EXPECT_EQ(route_from_line_file("_linea.txt"), std::nullopt);
@@ -64,16 +64,16 @@ TEST(ToolNames, FromFileNames) {
 
 TEST(ToolCompile, WritesTheThreeFilesAndLeavesTheInputsAlone) {
   temp_dir dir;
-  const std::string line_before = contents(mini_line);
-  const std::string train_before = contents(mini_train);
+  const std::string line_before = file_text(mini_line);
+  const std::string train_before = file_text(mini_train);
   const run_result r = run(options_into(dir));
   EXPECT_EQ(r.status, as_int(exit_status::ok)) << r.err;
   EXPECT_EQ(r.out, "");
   EXPECT_TRUE(dir.exists("Mini_linea.dat"));
   EXPECT_TRUE(dir.exists("Mini_Treno 1.sim"));
   EXPECT_TRUE(dir.exists("Mini_Treno 1.dat"));
-  EXPECT_EQ(contents(mini_line), line_before);
-  EXPECT_EQ(contents(mini_train), train_before);
+  EXPECT_EQ(file_text(mini_line), line_before);
+  EXPECT_EQ(file_text(mini_train), train_before);
 }
 
 TEST(ToolCompile, NoGeometrySkipsTheLineGeometryFile) {
@@ -85,32 +85,17 @@ TEST(ToolCompile, NoGeometrySkipsTheLineGeometryFile) {
   EXPECT_EQ(dir.count(), 2u);
 }
 
-TEST(ToolCompile, ReaderFaultNamesFileLineAndPositionAndWritesNothing) {
+TEST(ToolCompile, ReaderFaultWritesNothing) {
   temp_dir dir;
-  const std::string line = data_dir + "Clash_linea.txt";
-  compile_options o = options_into(dir, line);
+  compile_options o = options_into(dir, fixture_path("Clash_linea.txt"));
   o.train = "Treno 1";
-  const run_result r = run(o);
-  EXPECT_EQ(r.status, as_int(exit_status::fault));
-  EXPECT_EQ(r.err, line +
-                       ":5:23: error: text board at 450 m: cell 10 (metres 500 to 549) already "
-                       "holds a text board, placed by line 4 of the line description; move one "
-                       "of the two by 50 m or more [code 6]\n"
-                       "   5 | cartello_indicatore,  450,   (Cod)\n"
-                       "     |                       ^\n"
-                       "hint: `scenario explain 6` tells what this code means, its common causes "
-                       "and a corrected example\n");
+  EXPECT_EQ(run(o).status, as_int(exit_status::fault));
   EXPECT_EQ(dir.count(), 0u);
-
-  o.no_source = true;
-  const std::string without = run(o).err;
-  EXPECT_EQ(without.find(" | "), std::string::npos) << without;
-  EXPECT_EQ(without.find(line + ":5:23: error: text board at 450 m"), 0u) << without;
 }
 
 TEST(ToolCompile, ForceWritesTheModelAfterAReaderFault) {
   temp_dir dir;
-  compile_options o = options_into(dir, data_dir + "Clash_linea.txt");
+  compile_options o = options_into(dir, fixture_path("Clash_linea.txt"));
   o.train = "Treno 1";
   o.force = true;
   const run_result r = run(o);
@@ -125,120 +110,68 @@ TEST(ToolCompile, ForceHasNothingToWriteWhenTheCellsWereNeverSized) {
   compile_options o = options_into(dir, dir.file("Short_linea.txt"));
   o.train = "Treno 1";
   o.force = true;
-  const run_result r = run(o);
-  EXPECT_EQ(r.status, as_int(exit_status::fault));
-  EXPECT_NE(r.err.find("nothing to write: the reading stopped before the route cells were sized"),
-            std::string::npos)
-      << r.err;
+  EXPECT_EQ(run(o).status, as_int(exit_status::fault));
   EXPECT_EQ(dir.count(), 1u);  // only the input
-}
-
-TEST(ToolCompile, JsonIsTheOnlyThingOnStdout) {
-  temp_dir dir;
-  compile_options o = options_into(dir, data_dir + "Clash_linea.txt");
-  o.train = "Treno 1";
-  o.json = true;
-  const run_result r = run(o);
-  const nlohmann::json doc = nlohmann::json::parse(r.out);
-  EXPECT_EQ(doc["codice_errore"], 6);
-  EXPECT_EQ(doc["posizione_errore"], 450);
-  ASSERT_EQ(doc["diagnostics"].size(), 1u);
-  const nlohmann::json& d = doc["diagnostics"][0];
-  EXPECT_EQ(d["code"], 6);
-  EXPECT_EQ(d["position"], 450);
-  EXPECT_EQ(d["severity"], "error");
-  EXPECT_EQ(d["file"], data_dir + "Clash_linea.txt");
-  EXPECT_EQ(d["line"], 5);
-  EXPECT_EQ(d["column"], 23);
-  EXPECT_EQ(doc["files"], nlohmann::json::array());
-  EXPECT_NE(r.err.find("[code 6]"), std::string::npos);  // people still get the text
-
-  o.json = true;
-  o.line_path = mini_line;
-  o.train.reset();
-  const nlohmann::json ok = nlohmann::json::parse(run(o).out);
-  EXPECT_EQ(ok["codice_errore"], 0);
-  EXPECT_EQ(ok["files"].size(), 3u);
-  EXPECT_EQ(ok["files"][0], dir.file("Mini_linea.dat"));
 }
 
 TEST(ToolCompile, GuardFailureWritesNothing) {
   temp_dir dir;
-  const run_result r = run(options_into(dir, mini_line, data_dir + "Mini_Cell1-.txt"));
-  EXPECT_EQ(r.status, as_int(exit_status::guard_failed));
-  EXPECT_NE(r.err.find("[code 1250]"), std::string::npos) << r.err;
+  EXPECT_EQ(run(options_into(dir, mini_line, fixture_path("Mini_Cell1-.txt"))).status,
+            as_int(exit_status::guard_failed));
   EXPECT_EQ(dir.count(), 0u);
 }
 
-TEST(ToolCompile, UsageAndFileErrors) {
+// A name too long for the scenario file is refused before anything is written; the message is
+// here rather than in a transcript, for the 32768 bytes of the name.
+TEST(ToolCompile, NameTooLongToStoreWritesNothing) {
   temp_dir dir;
-  compile_options missing = options_into(dir, data_dir + "no_such_linea.txt");
-  missing.train = "Treno 1";
-  run_result r = run(missing);
-  EXPECT_EQ(r.status, as_int(exit_status::usage_or_file_error));
-  EXPECT_NE(r.err.find("No such file or directory"), std::string::npos) << r.err;
-
-  r = run(options_into(dir, data_dir + "unnamed.txt"));  // the route name cannot be told
-  EXPECT_EQ(r.status, as_int(exit_status::usage_or_file_error));
-  EXPECT_NE(r.err.find("--route"), std::string::npos) << r.err;
-
-  // The train file does not start with the route's name, so the train name cannot be told.
-  r = run(options_into(dir, mini_line, data_dir + "Clash_linea.txt"));
-  EXPECT_EQ(r.status, as_int(exit_status::usage_or_file_error));
-  EXPECT_NE(r.err.find("cannot tell the train name from \"" + data_dir +
-                       "Clash_linea.txt\" (expected Mini_<train>-.txt): give --train"),
-            std::string::npos)
-      << r.err;
-
-  compile_options too_long = options_into(dir);
-  too_long.train = std::string(32768, 't');
-  r = run(too_long);
-  EXPECT_EQ(r.status, as_int(exit_status::usage_or_file_error));
-  EXPECT_NE(r.err.find("32768 bytes long"), std::string::npos) << r.err.substr(0, 200);
-  EXPECT_EQ(dir.count(), 0u);
-
-  dir.write("plain", "a file");
   compile_options o = options_into(dir);
-  o.output_dir = dir.file("plain") + "/out";
-  r = run(o);
+  o.train = std::string(32768, 't');
+  const run_result r = run(o);
   EXPECT_EQ(r.status, as_int(exit_status::usage_or_file_error));
-  EXPECT_NE(r.err.find("\"" + dir.file("plain") + "\" exists and is not a directory"),
-            std::string::npos)
-      << r.err;
+  EXPECT_EQ(r.err,
+            "scenario: error: the train name is 32768 bytes long; the scenario file stores at "
+            "most 32767\n");
+  EXPECT_EQ(dir.count(), 0u);
 }
 
-TEST(ToolCompile, NamesThatWouldLeaveTheOutputFolderAreRefused) {
-  struct name_case {
-    std::optional<std::string> route;
-    std::optional<std::string> train;
-    std::string why;
-  };
-  const name_case cases[] = {
-      {"../x", std::nullopt, "the route name \"../x\" holds \"/\""},
-      {std::nullopt, "a/b", "the train name \"a/b\" holds \"/\""},
-      {std::nullopt, "/", "the train name \"/\" holds \"/\""},
-      {".", "Treno 1", "the route name \".\" names a folder"},
-      {std::nullopt, "..", "the train name \"..\" names a folder"},
-  };
-  for (const name_case& c : cases) {
-    temp_dir parent;
-    std::filesystem::create_directory(parent.file("out"));
-    compile_options o = options_into(parent);
-    o.output_dir = parent.file("out");
-    o.route = c.route;
-    o.train = c.train;
-    o.json = true;
-    const run_result r = run(o);
-    EXPECT_EQ(r.status, as_int(exit_status::usage_or_file_error)) << c.why;
-    EXPECT_NE(r.err.find(c.why), std::string::npos) << r.err;
-    const nlohmann::json doc = nlohmann::json::parse(r.out);
-    EXPECT_NE(doc["error"].get<std::string>().find(c.why), std::string::npos) << r.out;
-    EXPECT_EQ(parent.count(), 1u) << c.why;  // only the output folder, and it stays empty
-    EXPECT_TRUE(std::filesystem::is_empty(parent.file("out"))) << c.why;
-  }
+struct name_case {
+  const char* what;
+  std::optional<std::string> route;
+  std::optional<std::string> train;
+  std::string why;
+};
+
+const name_case name_cases[] = {
+    {"route climbing out", "../x", std::nullopt, "the route name \"../x\" holds \"/\""},
+    {"train in a subfolder", std::nullopt, "a/b", "the train name \"a/b\" holds \"/\""},
+    {"train the root", std::nullopt, "/", "the train name \"/\" holds \"/\""},
+    {"route the folder itself", ".", "Treno 1", "the route name \".\" names a folder"},
+    {"train the parent folder", std::nullopt, "..", "the train name \"..\" names a folder"},
+};
+
+class NamesLeavingTheOutputFolder : public ::testing::TestWithParam<name_case> {};
+
+TEST_P(NamesLeavingTheOutputFolder, AreRefusedAndNothingIsWritten) {
+  const name_case& c = GetParam();
+  temp_dir parent;
+  std::filesystem::create_directory(parent.file("out"));
+  compile_options o = options_into(parent);
+  o.output_dir = parent.file("out");
+  o.route = c.route;
+  o.train = c.train;
+  o.json = true;
+  const run_result r = run(o);
+  const std::string reason = c.why + ": the compiled files must stay inside the output folder";
+  EXPECT_EQ(r.status, as_int(exit_status::usage_or_file_error));
+  EXPECT_EQ(r.err, "scenario: error: " + reason + "\n");
+  EXPECT_EQ(nlohmann::json::parse(r.out)["error"], reason);
+  EXPECT_EQ(parent.count(), 1u);  // only the output folder, and it stays empty
+  EXPECT_TRUE(std::filesystem::is_empty(parent.file("out")));
 }
 
-const std::string scenario_program = std::string(TEST_BIN_DIR) + "/scenario";
+INSTANTIATE_TEST_SUITE_P(, NamesLeavingTheOutputFolder, ::testing::ValuesIn(name_cases),
+                         test_support::name_from_what{});
 
 struct json_run {
   program_output run;
@@ -249,7 +182,7 @@ struct json_run {
 json_run run_json(std::vector<std::string> args) {
   args.insert(args.begin(), "compile");
   args.push_back("--json");
-  json_run r{run_program(scenario_program, args), {}};
+  json_run r{run_program(test_support::tool_path(), args), {}};
   r.doc = nlohmann::json::parse(r.run.out, nullptr, false);
   EXPECT_FALSE(r.doc.is_discarded()) << "not one valid JSON document:\n" << r.run.out << r.run.err;
   return r;
@@ -280,7 +213,7 @@ TEST(ToolJson, QuotedFieldIsUtf8InTheDocumentAndRawOnStderr) {
   EXPECT_EQ(r.doc["diagnostics"][0]["code"], 25);
   EXPECT_EQ(r.doc["diagnostics"][0]["message"],
             "unreadable entry: field \"\xC5\xA0\" is not a number");
-  EXPECT_NE(r.run.err.find("field \"\x8A\" is not a number"), std::string::npos) << r.run.err;
+  EXPECT_TRUE(test_support::contains(r.run.err, "field \"\x8A\" is not a number")) << r.run.err;
 }
 
 TEST(ToolJson, PathsWithWindows1252BytesAreUtf8InTheDocument) {
@@ -288,30 +221,19 @@ TEST(ToolJson, PathsWithWindows1252BytesAreUtf8InTheDocument) {
   const std::string folder = dir.file("d\xE9p\xF4t");
   const std::string folder_utf8 = dir.file("d\xC3\xA9p\xC3\xB4t");
   std::filesystem::create_directory(folder);
-  std::filesystem::copy_file(data_dir + "Clash_linea.txt", folder + "/Clash_linea.txt");
+  std::filesystem::copy_file(fixture_path("Clash_linea.txt"), folder + "/Clash_linea.txt");
 
   json_run r =
       run_json({folder + "/Clash_linea.txt", mini_train, "--train", "Treno 1", "-o", dir.path()});
   EXPECT_EQ(r.run.status, as_int(exit_status::fault));
   ASSERT_EQ(r.doc["diagnostics"].size(), 1u) << r.run.out;
   EXPECT_EQ(r.doc["diagnostics"][0]["file"], folder_utf8 + "/Clash_linea.txt");
-  EXPECT_NE(r.run.err.find(folder + "/Clash_linea.txt:5:23: error:"), std::string::npos);
+  EXPECT_TRUE(test_support::contains(r.run.err, folder + "/Clash_linea.txt:5:23: error:"));
 
   r = run_json({folder + "/Gone_linea.txt", mini_train, "--train", "Treno 1", "-o", dir.path()});
   EXPECT_EQ(r.run.status, as_int(exit_status::usage_or_file_error));
   EXPECT_EQ(r.doc["error"],
             "cannot open \"" + folder_utf8 + "/Gone_linea.txt\": No such file or directory");
-}
-
-TEST(ToolCommandLine, ExitStatuses) {
-  auto status = [](std::vector<std::string> args) {
-    return run_program(scenario_program, args).status;
-  };
-  EXPECT_EQ(status({"--help"}), 0);
-  EXPECT_EQ(status({"compile", "--help"}), 0);
-  EXPECT_EQ(status({}), 2);
-  EXPECT_EQ(status({"compile", "only-one-file"}), 2);
-  EXPECT_EQ(status({"compile", "a", "b", "--no-such-flag"}), 2);
 }
 
 }  // namespace

@@ -3,17 +3,21 @@
 // texts are in data/tool/diagnostic_text.golden, one "== case" section each.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "checks/identity.h"
 #include "compiler/compile.h"
+#include "support/case_name.h"
+#include "support/paths.h"
 #include "tool/diagnostic_format.h"
 
 namespace scenario {
 namespace {
+
+using test_support::PrintTo;
 
 const std::string head = "[generale]\nlunghezza percorso, 1000\n[curve]\n";
 const std::string plain_line = head + "[fine]\n";
@@ -50,7 +54,8 @@ struct golden_case {
 
 // The golden file's sections by case name.
 std::map<std::string, std::string> golden_sections() {
-  std::ifstream in(std::string(TEST_DATA_DIR) + "/tool/diagnostic_text.golden", std::ios::binary);
+  std::istringstream in(
+      test_support::file_text(test_support::fixture_path("diagnostic_text.golden")));
   std::map<std::string, std::string> sections;
   std::string line, name;
   while (std::getline(in, line)) {
@@ -95,6 +100,9 @@ std::vector<golden_case> cases() {
        "[generale]\nlunghezza percorso, 10000\n[curve]\n" + spans + "[fine]\n", plain_train},
       {"6 text board on a text board",
        head + "cartello_indicatore, 500, A\ncartello_indicatore,  510, B\n[fine]\n", plain_train},
+      {"6 text board on a speed-limit board",
+       head + "indicatori_vmax, 500, 75,80,85,0, 75,80,85,0\ncartello_indicatore, 500, B\n[fine]\n",
+       plain_train},
       {"106 text boards", "[generale]\nlunghezza percorso, 10000\n[curve]\n" + boards + "[fine]\n",
        plain_train},
       {"21 speed board on a text board",
@@ -120,6 +128,8 @@ std::vector<golden_case> cases() {
        train("segnale, 700" + signal + "rallentamento, 2000, 60, 500, 0, 1, 0\n")},
       {"7 cut point on a signal", plain_line,
        train("segnale, 450" + signal + "abbattimento, 500, 180\n")},
+      {"7 cut point on a cut point in cell 0", plain_line,
+       train("abbattimento, 0, 270\nabbattimento, 10, 270\n")},
       {"8 station position", plain_line,
        train("stazione, 1025, 8, 500, 1,0,0, 3,1,0, 2,1,1, 1, 23,15,30, A\n")},
       {"9 station length", plain_line,
@@ -148,15 +158,23 @@ std::vector<golden_case> cases() {
   };
 }
 
-TEST(DiagnosticText, OneCasePerCodeAndReason) {
+class DiagnosticText : public ::testing::TestWithParam<golden_case> {};
+
+TEST_P(DiagnosticText, IsTheGoldenSection) {
   const std::map<std::string, std::string> golden = golden_sections();
-  const std::vector<golden_case> all = cases();
-  EXPECT_EQ(golden.size(), all.size());
-  for (const golden_case& k : all) {
-    const auto expected = golden.find(k.what);
-    ASSERT_NE(expected, golden.end()) << k.what;
-    EXPECT_EQ(text_of(k.line, k.train), expected->second) << k.what;
-  }
+  const auto expected = golden.find(GetParam().what);
+  ASSERT_NE(expected, golden.end()) << "no section \"== " << GetParam().what << "\"";
+  EXPECT_EQ(text_of(GetParam().line, GetParam().train), expected->second);
+}
+
+INSTANTIATE_TEST_SUITE_P(, DiagnosticText, ::testing::ValuesIn(cases()),
+                         test_support::name_from_what{});
+
+// A section without its case would never be compared.
+TEST(DiagnosticTextGolden, EverySectionHasItsCase) {
+  std::map<std::string, std::string> unmatched = golden_sections();
+  for (const golden_case& k : cases()) unmatched.erase(k.what);
+  for (const auto& [name, text] : unmatched) ADD_FAILURE() << "no case for \"== " << name << "\"";
 }
 
 }  // namespace

@@ -1,45 +1,34 @@
-// `scenario dump` and `scenario plot`, run as the built program on a compiled fixture.
+// `scenario dump` and `scenario plot`, run as the built program on a compiled fixture: what a
+// transcript cannot show (JSON documents compared field by field, damaged files made from compiled
+// ones, every cell, the drawing itself). The words are in data/golden/dump/ and data/golden/plot/.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "output/compiled_decoders.h"
+#include "support/case_name.h"
+#include "support/paths.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 
 namespace scenario {
 namespace {
 
+using test_support::contains;
+using test_support::fixture_path;
+using test_support::PrintTo;
+using test_support::program_output;
 using test_support::temp_dir;
 
-const std::string data_dir = std::string(TEST_DATA_DIR) + "/tool/";
-
-struct run_result {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-// Runs the tool with `arguments` (already quoted for the shell) from inside `dir`.
-run_result run_tool(const temp_dir& dir, const std::string& arguments) {
-  const std::string command = "cd '" + dir.path() + "' && '" + TEST_BIN_DIR + "/scenario' " +
-                              arguments + " >stdout.txt 2>stderr.txt";
-  const int raw = std::system(command.c_str());
-  run_result r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, dir.read("stdout.txt"),
-               dir.read("stderr.txt")};
-  std::filesystem::remove(dir.file("stdout.txt"));
-  std::filesystem::remove(dir.file("stderr.txt"));
-  return r;
-}
-
-bool contains(const std::string& s, const std::string& part) {
-  return s.find(part) != std::string::npos;
+// Runs the tool with `args` from inside `dir`.
+program_output run_tool(const temp_dir& dir, const std::vector<std::string>& args) {
+  return test_support::run_program(test_support::tool_path(), args, {dir.path(), {}});
 }
 
 // A compile of the Valle fixture: a 40 km route with five stations (one name in Windows-1252),
@@ -47,32 +36,17 @@ bool contains(const std::string& s, const std::string& part) {
 class CompiledFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    const run_result r = run_tool(
-        dir, "compile '" + data_dir + "Valle_linea.txt' '" + data_dir + "Valle_R 12-.txt' -o .");
+    const program_output r = run_tool(dir, {"compile", fixture_path("Valle_linea.txt"),
+                                            fixture_path("Valle_R 12-.txt"), "-o", "."});
     ASSERT_EQ(r.status, 0) << r.err;
   }
   std::vector<cella> cells() const { return *decode_route_cells(dir.read("Valle_R 12.dat")).value; }
   temp_dir dir;
 };
 
-TEST_F(CompiledFixture, DumpOfEachKindInWordsAndJson) {
-  const run_result cells_text = run_tool(dir, "dump 'Valle_R 12.dat'");
-  EXPECT_EQ(cells_text.status, 0) << cells_text.err;
-  for (const char* fact : {"941 cells (0 to 940)", "identity: cell 1 valore1 5121",
-                           "cell     22      1100 m  signal: s 3/1/1, d 2/1/1, sx 2, dx 2, rapp 0, "
-                           "tempo 160",
-                           "restriction start: 60 km/h, f_tt 1", "restriction approach cell 4",
-                           "station end: station 3 \"Citt\xC3\xA0 Nuova\"",
-                           "text board: record 80 \"(  Cippo  )(Km 5+000)\"",
-                           "speed-limit board: left 75/80/85 km/h, right 75/80/85 km/h",
-                           "code cut point: value 180 (spacing marker)", "1000 to    12000 m  100",
-                           "10000 to    18000 m  -8"})
-    EXPECT_TRUE(contains(cells_text.out, fact)) << fact;
-  EXPECT_FALSE(contains(cells_text.out, "every cell"));
-  EXPECT_TRUE(contains(run_tool(dir, "dump --all 'Valle_R 12.dat'").out, "every cell"));
-
-  const run_result cells_json = run_tool(dir, "dump --json 'Valle_R 12.dat'");
-  const nlohmann::json c = nlohmann::json::parse(cells_json.out);
+TEST_F(CompiledFixture, DumpOfEachKindInJson) {
+  const nlohmann::json c =
+      nlohmann::json::parse(run_tool(dir, {"dump", "--json", "Valle_R 12.dat"}).out);
   std::size_t objects = 0;
   for (const cella& x : cells()) objects += x.tipo != 0;
   EXPECT_EQ(c["objects"].size(), objects);
@@ -83,83 +57,135 @@ TEST_F(CompiledFixture, DumpOfEachKindInWordsAndJson) {
   EXPECT_EQ(c["runs"]["speed_limit_kmh"][1]["value"], 100);
   EXPECT_EQ(c["runs"]["gradient_per_mille"][3]["value"], -8);
 
-  const run_result sim_text = run_tool(dir, "dump 'Valle_R 12.sim'");
-  for (const char* fact :
-       {"record  3  station \"Citt\xC3\xA0 Nuova\": kind 4, position 19000 m, area 18700 to 19300 "
-        "m, "
-        "time 08:44:00",
-        "record 79  text board \"(Km 28+000)\"",
-        "record 84  train and route data: braked mass 110 %", "record 85  route \"Valle\"",
-        "record 86  train \"R 12\": signal repetition 1000 to 39000 m, "
-        "9 codes, sand 150, clock 08:30:00"})
-    EXPECT_TRUE(contains(sim_text.out, fact)) << fact;
-  EXPECT_FALSE(contains(sim_text.out, "record  0"));  // empty records are left out
-  EXPECT_TRUE(contains(run_tool(dir, "dump --all 'Valle_R 12.sim'").out, "record  0  empty"));
-
-  const nlohmann::json s = nlohmann::json::parse(run_tool(dir, "dump --json 'Valle_R 12.sim'").out);
+  const nlohmann::json s =
+      nlohmann::json::parse(run_tool(dir, {"dump", "--json", "Valle_R 12.sim"}).out);
   ASSERT_EQ(s["records"].size(), 11u);  // 5 stations, 2 boards, 81, 84, 85, 86
   EXPECT_EQ(s["records"][2]["nome"], "Citt\xC3\xA0 Nuova");
   EXPECT_EQ(s["records"][2]["time"], "08:44:00");
   EXPECT_EQ(s["records"][10]["role"], "train");
   EXPECT_EQ(s["records"][10]["clock"], "08:30:00");
 
-  const run_result geo_text = run_tool(dir, "dump Valle_linea.dat --step 10000");
-  for (const char* fact : {"47001 points (0 to 47000): 46997 computed, 2 empty",
-                           "last point with "
-                           "a value: 46998",
-                           "     10000        1185.612        9795.034"})
-    EXPECT_TRUE(contains(geo_text.out, fact)) << fact;
-  const nlohmann::json g =
-      nlohmann::json::parse(run_tool(dir, "dump --json --step 10000 Valle_linea.dat").out);
+  const nlohmann::json g = nlohmann::json::parse(
+      run_tool(dir, {"dump", "--json", "--step", "10000", "Valle_linea.dat"}).out);
   EXPECT_EQ(g["points"], 47001);
   EXPECT_EQ(g["samples"].size(), 6u);  // 0 to 40000, then the last point with a value
   EXPECT_EQ(g["samples"][5]["m"], 46998);
   EXPECT_GT(g["length_m"].get<double>(), 46990.0);
-
-  // A name that does not tell the kind.
-  dir.write("copy.bin", dir.read("Valle_R 12.sim"));
-  EXPECT_EQ(run_tool(dir, "dump copy.bin").status, 2);
-  EXPECT_TRUE(contains(run_tool(dir, "dump --kind scenario copy.bin").out, "route \"Valle\""));
 }
 
-TEST_F(CompiledFixture, DamagedFilesNameTheFileAndTheOffset) {
-  const std::string cells = dir.read("Valle_R 12.dat");
-  const std::string sim = dir.read("Valle_R 12.sim");
-  const std::string geometry = dir.read("Valle_linea.dat");
-  std::string bad_tag = geometry;
-  bad_tag[4] = 9;  // the tag of the second value
-  std::string long_name = sim;
-  long_name[34 + 14] = '\x7F';  // record 1 claims a name of 32767 + ... bytes
-  long_name[34 + 15] = '\x7F';
-  struct damaged {
-    const char* name;
-    std::string bytes;
-    const char* message;
-  };
-  const damaged cases[] = {
-      {"cut.dat", cells.substr(0, cells.size() - 1), "byte offset 14100: expected a whole 15-byte"},
-      {"cut.sim", sim.substr(0, 100), "byte offset 100: expected record 2 field intero1"},
-      {"long.sim", sim + "x", "byte offset 3050: expected the end of the file after record 86"},
-      {"name.sim", long_name, "byte offset 50: expected record 1 name of 32639 bytes"},
-      {"tag_linea.dat", bad_tag, "byte offset 4: expected a value tag 0, 2, 3 or 5, found 9"},
-      {"cut_linea.dat", geometry.substr(0, 13), "byte offset 10: expected 8 bytes of value 2"},
-      {"empty_linea.dat", "", "byte offset 0: expected a tagged value (the file is empty)"},
-  };
-  for (const damaged& d : cases) {
-    SCOPED_TRACE(d.name);
-    dir.write(d.name, d.bytes);
-    for (const char* json : {"", "--json "}) {
-      const run_result r = run_tool(dir, std::string("dump ") + json + d.name);
-      EXPECT_EQ(r.status, 2);
-      EXPECT_EQ(r.out, "");
-      EXPECT_TRUE(contains(r.err, d.name)) << r.err;
-      EXPECT_TRUE(contains(r.err, d.message)) << r.err;
-    }
+// --all adds one line per cell to what the dump says without it: the index and the cell's values
+// in the order of the file.
+TEST_F(CompiledFixture, DumpOfEveryCell) {
+  const program_output summary = run_tool(dir, {"dump", "Valle_R 12.dat"});
+  const program_output all = run_tool(dir, {"dump", "--all", "Valle_R 12.dat"});
+  ASSERT_EQ(all.status, 0) << all.err;
+  ASSERT_EQ(all.out.rfind(summary.out, 0), 0u);
+  std::istringstream rows(all.out.substr(summary.out.size()));
+  std::string line;
+  std::getline(rows, line);
+  EXPECT_EQ(line, "");
+  std::getline(rows, line);
+  EXPECT_EQ(line,
+            "every cell: index tipo valore1..4 tempo preavviso montagna velocita_limite pendenza "
+            "aderenza");
+  const std::vector<cella> expected = cells();
+  std::size_t index = 0;
+  for (; std::getline(rows, line); ++index) {
+    std::istringstream fields(line);
+    long i = -1;
+    int v[11] = {};
+    fields >> i;
+    for (int& x : v) fields >> x;
+    ASSERT_EQ(i, static_cast<long>(index)) << line;
+    ASSERT_LT(index, expected.size());
+    const cella& c = expected[index];
+    EXPECT_EQ(
+        (std::vector<int>(std::begin(v), std::end(v))),
+        (std::vector<int>{c.tipo, c.valore1, c.valore2, c.valore3, c.valore4, c.tempo, c.preavviso,
+                          c.montagna, c.velocita_limite, c.pendenza, c.aderenza}))
+        << line;
   }
-  const run_result missing = run_tool(dir, "dump nothing.dat");
-  EXPECT_EQ(missing.status, 2);
-  EXPECT_TRUE(contains(missing.err, "nothing.dat")) << missing.err;
+  EXPECT_EQ(index, expected.size());
 }
+
+// A name that does not tell the kind: refused, unless --kind tells it.
+TEST_F(CompiledFixture, KindGivenForANameThatDoesNotTellIt) {
+  dir.write("copy.bin", dir.read("Valle_R 12.sim"));
+  const program_output refused = run_tool(dir, {"dump", "copy.bin"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.err,
+            "scenario: error: cannot tell the kind of \"copy.bin\" from its name (_linea.dat, "
+            ".sim, .dat): give --kind\n");
+  const program_output as_scenario = run_tool(dir, {"dump", "--kind", "scenario", "copy.bin"});
+  std::string expected = run_tool(dir, {"dump", "Valle_R 12.sim"}).out;
+  expected.replace(0, std::string("Valle_R 12.sim").size(), "copy.bin");
+  EXPECT_EQ(as_scenario.status, 0) << as_scenario.err;
+  EXPECT_EQ(as_scenario.out, expected);
+}
+
+struct damaged_case {
+  const char* what;
+  const char* name;
+  std::string (*bytes)(const temp_dir& compiled);
+  const char* message;
+};
+
+// `bytes` with those from `at` on replaced by `put`.
+std::string with_bytes(const std::string& bytes, std::size_t at, const std::string& put) {
+  return bytes.substr(0, at) + put + bytes.substr(at + put.size());
+}
+
+const damaged_case damaged_cases[] = {
+    {"cell file cut short", "cut.dat",
+     [](const temp_dir& d) {
+       const std::string cells = d.read("Valle_R 12.dat");
+       return cells.substr(0, cells.size() - 1);
+     },
+     "byte offset 14100: expected a whole 15-byte cell record (14 bytes left)"},
+    {"scenario file cut short", "cut.sim",
+     [](const temp_dir& d) { return d.read("Valle_R 12.sim").substr(0, 100); },
+     "byte offset 100: expected record 2 field intero1 (the file ends at 100)"},
+    {"scenario file with a byte more", "long.sim",
+     [](const temp_dir& d) { return d.read("Valle_R 12.sim") + "x"; },
+     "byte offset 3050: expected the end of the file after record 86 (1 byte more)"},
+    // Record 1 claims a name of 32639 bytes.
+    {"name longer than the file", "name.sim",
+     [](const temp_dir& d) { return with_bytes(d.read("Valle_R 12.sim"), 34 + 14, "\x7F\x7F"); },
+     "byte offset 50: expected record 1 name of 32639 bytes (only 3000 left)"},
+    // The tag of the second value.
+    {"unknown value tag", "tag_linea.dat",
+     [](const temp_dir& d) { return with_bytes(d.read("Valle_linea.dat"), 4, "\x09"); },
+     "byte offset 4: expected a value tag 0, 2, 3 or 5, found 9"},
+    {"geometry cut inside a value", "cut_linea.dat",
+     [](const temp_dir& d) { return d.read("Valle_linea.dat").substr(0, 13); },
+     "byte offset 10: expected 8 bytes of value 2 (the file ends at 13)"},
+    {"empty geometry", "empty_linea.dat", [](const temp_dir&) { return std::string(); },
+     "byte offset 0: expected a tagged value (the file is empty)"},
+};
+
+class DamagedFile : public ::testing::TestWithParam<damaged_case> {};
+
+// The file and the offset, in words and with --json alike; nothing on standard output.
+TEST_P(DamagedFile, NamesTheFileAndTheOffset) {
+  const damaged_case& d = GetParam();
+  temp_dir dir;
+  ASSERT_EQ(run_tool(dir, {"compile", fixture_path("Valle_linea.txt"),
+                           fixture_path("Valle_R 12-.txt"), "-o", "."})
+                .status,
+            0);
+  dir.write(d.name, d.bytes(dir));
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"dump", d.name}, {"dump", "--json", d.name}}) {
+    const program_output r = run_tool(dir, args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err,
+              std::string("scenario: error: ") + d.name + ": damaged at " + d.message + "\n");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(, DamagedFile, ::testing::ValuesIn(damaged_cases),
+                         test_support::name_from_what{});
 
 // Well-formedness of an XML document: one root, tags nested and closed, attributes quoted,
 // entities known. Returns an empty string when the document is sound, else what is wrong.
@@ -271,7 +297,7 @@ std::multiset<std::size_t> marked_cells(const std::string& svg) {
 }
 
 TEST_F(CompiledFixture, PlotIsWellFormedWithStationsAndOneMarkPerObject) {
-  const run_result r = run_tool(dir, "plot 'Valle_R 12.dat' -o plot.svg");
+  const program_output r = run_tool(dir, {"plot", "Valle_R 12.dat", "-o", "plot.svg"});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string svg = dir.read("plot.svg");
   EXPECT_EQ(xml_fault(svg), "");
@@ -291,36 +317,34 @@ TEST_F(CompiledFixture, PlotIsWellFormedWithStationsAndOneMarkPerObject) {
 
 TEST(ToolPlot, WithoutGeometryDrawsTheProfileAloneAndSaysSo) {
   temp_dir dir;
-  ASSERT_EQ(run_tool(dir, "compile --no-geometry '" + data_dir + "Valle_linea.txt' '" + data_dir +
-                              "Valle_R 12-.txt' -o .")
+  ASSERT_EQ(run_tool(dir, {"compile", "--no-geometry", fixture_path("Valle_linea.txt"),
+                           fixture_path("Valle_R 12-.txt"), "-o", "."})
                 .status,
             0);
-  const run_result r = run_tool(dir, "plot 'Valle_R 12.dat' -o plot.svg");
+  const program_output r = run_tool(dir, {"plot", "Valle_R 12.dat", "-o", "plot.svg"});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string svg = dir.read("plot.svg");
   EXPECT_EQ(xml_fault(svg), "");
   EXPECT_FALSE(contains(svg, "id=\"plan\""));
   EXPECT_TRUE(contains(svg, "the profile alone is drawn"));
   EXPECT_TRUE(contains(svg, "Valle Bassa"));
-
-  // A damaged file named on the command line stops the plot.
-  dir.write("bad.sim", "\x01");
-  const run_result bad = run_tool(dir, "plot 'Valle_R 12.dat' --scenario bad.sim -o other.svg");
-  EXPECT_EQ(bad.status, 2);
-  EXPECT_TRUE(contains(bad.err, "bad.sim: damaged at byte offset 1")) << bad.err;
-  EXPECT_FALSE(dir.exists("other.svg"));
 }
 
-TEST(ToolDumpPlot, UsageErrors) {
+// A damaged file named on the command line stops the plot before its file is written.
+TEST(ToolPlot, DamagedScenarioFileWritesNoPlot) {
   temp_dir dir;
-  EXPECT_EQ(run_tool(dir, "dump --help").status, 0);
-  EXPECT_EQ(run_tool(dir, "plot --help").status, 0);
-  EXPECT_EQ(run_tool(dir, "dump").status, 2);
-  EXPECT_EQ(run_tool(dir, "plot x.dat").status, 2);  // no -o
-  const run_result kind = run_tool(dir, "dump --kind bogus x.dat");
-  EXPECT_EQ(kind.status, 2);
-  EXPECT_TRUE(contains(kind.err, "unknown kind \"bogus\"")) << kind.err;
-  EXPECT_EQ(run_tool(dir, "dump --step 0 x.dat").status, 2);
+  ASSERT_EQ(run_tool(dir, {"compile", fixture_path("Valle_linea.txt"),
+                           fixture_path("Valle_R 12-.txt"), "-o", "."})
+                .status,
+            0);
+  dir.write("bad.sim", "\x01");
+  const program_output bad =
+      run_tool(dir, {"plot", "Valle_R 12.dat", "--scenario", "bad.sim", "-o", "other.svg"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.err,
+            "scenario: error: bad.sim: damaged at byte offset 1: expected record 0 field inizio "
+            "(the file ends at 1)\n");
+  EXPECT_FALSE(dir.exists("other.svg"));
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <map>
 #include <sstream>
 
+#include "support/case_name.h"
+#include "support/paths.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "tool/export_command.h"
@@ -15,11 +17,12 @@
 namespace scenario {
 namespace {
 
+using test_support::PrintTo;
 using test_support::program_output;
 using test_support::run_program;
 using test_support::temp_dir;
+using test_support::tool_path;
 
-const std::string tool = std::string(TEST_BIN_DIR) + "/scenario";
 const std::string line_name = "Roma_Pisa_linea.txt";
 const std::string train_name = "Roma_Pisa_EXPR 368-.txt";
 const std::string compiled[] = {"Roma_Pisa_linea.dat", "Roma_Pisa_EXPR 368.sim",
@@ -31,9 +34,7 @@ std::map<std::string, std::string> snapshot(const std::string& dir) {
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
     const std::string name = entry.path().filename().string();
     if (entry.is_regular_file()) {
-      temp_dir unused;
-      std::ifstream in(entry.path(), std::ios::binary);
-      files[name] = {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+      files[name] = test_support::file_text(entry.path());
     } else {
       files[name] = "<not a regular file>";
     }
@@ -54,7 +55,7 @@ std::vector<std::string> pair_in(const temp_dir& in, const std::string& out) {
   return {"compile", in.file(line_name), in.file(train_name), "-o", out};
 }
 
-const fault_case cases[] = {
+const fault_case fault_cases[] = {
     {"output folder under a regular file",
      [](const temp_dir& in, const std::string&) {
        in.write("plain", "x");
@@ -94,33 +95,36 @@ std::string expand(std::string text, const std::string& in, const std::string& o
   return text;
 }
 
-TEST(ToolFaults, ClearMessageStatusAndNothingLost) {
-  for (const fault_case& fc : cases) {
-    SCOPED_TRACE(fc.what);
-    temp_dir in, out;
-    std::ostringstream ignored;
-    ASSERT_EQ(run_export({in.path(), false}, ignored, ignored), 0);
-    for (const std::string& name : compiled) out.write(name, "older " + name);
-    const std::vector<std::string> args = fc.prepare(in, out.path());
-    const auto inputs_before = snapshot(in.path());
-    const auto outputs_before = snapshot(out.path());
+class ToolFaults : public ::testing::TestWithParam<fault_case> {};
 
-    program_output r;
-    if (fc.through_shell_with_file_size_limit) {
-      // SIGXFSZ ignored, so the write fails with EFBIG half-way through the 6.8 MB geometry file.
-      std::string script = "trap '' XFSZ; ulimit -f 4000; exec '" + tool + "'";
-      for (const std::string& a : args) script += " '" + a + "'";
-      r = run_program("/bin/sh", {"-c", script});
-    } else {
-      r = run_program(tool, args);
-    }
-    EXPECT_EQ(r.status, fc.status) << r.err;
-    EXPECT_NE(r.err.find(expand(fc.expected_message, in.path(), out.path())), std::string::npos)
-        << r.err;
-    EXPECT_EQ(snapshot(in.path()), inputs_before);
-    EXPECT_EQ(snapshot(out.path()), outputs_before);  // older files kept, no temporary
+TEST_P(ToolFaults, ClearMessageStatusAndNothingLost) {
+  const fault_case& fc = GetParam();
+  temp_dir in, out;
+  std::ostringstream ignored;
+  ASSERT_EQ(run_export({in.path(), false}, ignored, ignored), 0);
+  for (const std::string& name : compiled) out.write(name, "older " + name);
+  const std::vector<std::string> args = fc.prepare(in, out.path());
+  const auto inputs_before = snapshot(in.path());
+  const auto outputs_before = snapshot(out.path());
+
+  program_output r;
+  if (fc.through_shell_with_file_size_limit) {
+    // SIGXFSZ ignored, so the write fails with EFBIG half-way through the 6.8 MB geometry file.
+    std::string script = "trap '' XFSZ; ulimit -f 4000; exec '" + tool_path() + "'";
+    for (const std::string& a : args) script += " '" + a + "'";
+    r = run_program("/bin/sh", {"-c", script});
+  } else {
+    r = run_program(tool_path(), args);
   }
+  EXPECT_EQ(r.status, fc.status) << r.err;
+  EXPECT_EQ(r.err, "scenario: error: " + expand(fc.expected_message, in.path(), out.path()) + "\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(snapshot(in.path()), inputs_before);
+  EXPECT_EQ(snapshot(out.path()), outputs_before);  // older files kept, no temporary
 }
+
+INSTANTIATE_TEST_SUITE_P(, ToolFaults, ::testing::ValuesIn(fault_cases),
+                         test_support::name_from_what{});
 
 }  // namespace
 }  // namespace scenario

@@ -57,7 +57,7 @@ TEST_P(LargestScenario, CompilesWithTheExpectedCodeAndFiles) {
   EXPECT_EQ(dir.count(), 5u);  // the two inputs and the three compiled files, no temporary
 }
 
-INSTANTIATE_TEST_SUITE_P(Stress, LargestScenario,
+INSTANTIATE_TEST_SUITE_P(, LargestScenario,
                          ::testing::Values(stress_case{78, 0, 0, exit_status::ok},
                                            stress_case{0, 81, 0, exit_status::ok},
                                            // the first station reaches the text-board records
