@@ -20,11 +20,11 @@ struct program_run {
 };
 
 // Copies the program into `dir` and runs it from the root directory with no terminal on stdin.
-program_run run_copy_in(const temp_dir& dir) {
+program_run run_copy_in(const temp_dir& dir, const std::string& arguments = "") {
   std::filesystem::copy_file(std::string(TEST_BIN_DIR) + "/roma_pisa", dir.file("roma_pisa"),
                              std::filesystem::copy_options::overwrite_existing);
-  const std::string command =
-      "cd / && '" + dir.file("roma_pisa") + "' </dev/null 2>'" + dir.file("stderr.txt") + "'";
+  const std::string command = "cd / && '" + dir.file("roma_pisa") + "' " + arguments +
+                              " </dev/null >/dev/null 2>'" + dir.file("stderr.txt") + "'";
   const int raw = std::system(command.c_str());
   program_run r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, dir.read("stderr.txt")};
   std::filesystem::remove(dir.file("stderr.txt"));
@@ -60,6 +60,19 @@ TEST(MainProgram, CompilesItsBuiltInScenarioNextToItself) {
   EXPECT_EQ(dir.count(), 7u);
   for (std::size_t i = 0; i < before.size(); ++i)
     EXPECT_EQ(dir.read(left_by_a_run[i]), before[i]) << left_by_a_run[i];
+}
+
+// Asked for its help or version, or given a word it does not know, the program compiles nothing
+// and writes nothing next to itself.
+TEST(MainProgram, ArgumentsNeverStartACompile) {
+  temp_dir dir;
+  for (const auto& [arguments, status] :
+       {std::pair{"--help", 0}, {"--version", 0}, {"-h", 0}, {"--bogus", 2}, {"--help extra", 2}}) {
+    const program_run r = run_copy_in(dir, arguments);
+    EXPECT_EQ(r.status, status) << arguments << ": " << r.err;
+    EXPECT_EQ(r.err.find("Attendere"), std::string::npos) << arguments;
+    EXPECT_EQ(dir.count(), 1u) << arguments;  // the program alone
+  }
 }
 
 TEST(MainProgram, FileThatCannotBeWrittenEndsWithStatus2AndItsName) {
