@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <iomanip>
 #include <limits>
 #include <nlohmann/json.hpp>
@@ -18,9 +19,12 @@ namespace {
 
 using json = nlohmann::json;
 
-void print_json(std::ostream& out, const json& doc) {
-  out << json_document(doc);
+void print_json(std::ostream& out, json doc) {
+  out << json_document(std::move(doc));
 }
+
+// Reports a file that cannot be dumped and returns the exit status.
+using failure = std::function<int(const std::string& message)>;
 
 std::string metres(long long m) {
   return std::to_string(m) + " m";
@@ -46,14 +50,13 @@ const line_property line_properties[] = {
     {"scenery (montagna)", "scenery", &cella::montagna, as_is},
 };
 
-int dump_cells(const dump_options& o, std::ostream& out, std::ostream& err) {
+int dump_cells(const dump_options& o, std::ostream& out, const failure& fail) {
   const loaded<std::vector<cella>> cells = load_route_cells(o.path);
-  if (!cells) {
-    print_error(err, cells.message);
-    return as_int(exit_status::usage_or_file_error);
-  }
+  if (!cells) return fail(cells.message);
   // Names of stations and boards come from the scenario file beside, when there is a sound one.
-  const loaded<tabella_voci> voci = load_scenario(scenario_beside(o.path));
+  const bool from_input = o.path == standard_input_name;
+  const loaded<tabella_voci> voci =
+      from_input ? loaded<tabella_voci>{} : load_scenario(scenario_beside(o.path));
   const tabella_voci* names = voci ? &*voci : nullptr;
 
   const std::vector<cella>& c = *cells;
@@ -88,11 +91,11 @@ int dump_cells(const dump_options& o, std::ostream& out, std::ostream& err) {
       for (std::size_t i = 0; i < c.size(); ++i) all.push_back(cell_json(i, c[i]));
       doc["all_cells"] = std::move(all);
     }
-    print_json(out, doc);
+    print_json(out, std::move(doc));
     return as_int(exit_status::ok);
   }
 
-  out << utf8_text(o.path) << ": route cells\n";
+  out << utf8_text(shown_name(o.path)) << ": route cells\n";
   out << "  " << c.size() << " cells (0 to " << last << "), 0 to "
       << metres(cell_position(c.size())) << '\n'
       << "  positions are cell starts (index x 50 m): a signal, board or restriction board "
@@ -100,7 +103,9 @@ int dump_cells(const dump_options& o, std::ostream& out, std::ostream& err) {
          "  at p stands in the cell that starts at p + 50, a code cut point in the one at p\n";
   if (c.size() > 1)
     out << "  identity: cell 1 valore1 " << c[1].valore1 << ", code " << c[1].valore2 << '\n';
-  if (!voci) out << "  (no sound scenario file beside: names not shown)\n";
+  if (!voci)
+    out << (from_input ? "  (read from standard input: names not shown)\n"
+                       : "  (no sound scenario file beside: names not shown)\n");
   out << "\nobjects: " << objects.size() << '\n';
   for (std::size_t i : objects)
     out << "  cell " << std::setw(6) << i << std::setw(10) << cell_position(i) << " m  "
@@ -194,12 +199,9 @@ std::string record_words(int k, const voce_generale& v) {
   return role;
 }
 
-int dump_scenario(const dump_options& o, std::ostream& out, std::ostream& err) {
+int dump_scenario(const dump_options& o, std::ostream& out, const failure& fail) {
   const loaded<tabella_voci> voci = load_scenario(o.path);
-  if (!voci) {
-    print_error(err, voci.message);
-    return as_int(exit_status::usage_or_file_error);
-  }
+  if (!voci) return fail(voci.message);
   if (o.json) {
     json doc;
     doc["file"] = utf8_text(o.path);
@@ -210,10 +212,10 @@ int dump_scenario(const dump_options& o, std::ostream& out, std::ostream& err) {
       if (o.all || !is_empty_record(v)) records.push_back(record_json(k, v));
     }
     doc["records"] = std::move(records);
-    print_json(out, doc);
+    print_json(out, std::move(doc));
     return as_int(exit_status::ok);
   }
-  out << utf8_text(o.path) << ": scenario file, 87 records";
+  out << utf8_text(shown_name(o.path)) << ": scenario file, 87 records";
   if (!o.all) out << " (empty ones left out)";
   out << '\n';
   for (int k = 0; k < general_record_count; ++k) {
@@ -287,12 +289,9 @@ std::string coordinate_text(const tagged_value& v) {
   return buf;
 }
 
-int dump_geometry(const dump_options& o, std::ostream& out, std::ostream& err) {
+int dump_geometry(const dump_options& o, std::ostream& out, const failure& fail) {
   const loaded<track_points> t = load_geometry(o.path);
-  if (!t) {
-    print_error(err, t.message);
-    return as_int(exit_status::usage_or_file_error);
-  }
+  if (!t) return fail(t.message);
   const geometry_summary s = summarize(*t);
   const long step = o.all ? 1 : o.step;
   const std::vector<std::size_t> at = sample_points(*t, step, s.last_with_value);
@@ -314,7 +313,7 @@ int dump_geometry(const dump_options& o, std::ostream& out, std::ostream& err) {
       list.push_back(
           {{"m", m}, {"x", coordinate_json(t->get(m, 0))}, {"y", coordinate_json(t->get(m, 1))}});
     doc["samples"] = std::move(list);
-    print_json(out, doc);
+    print_json(out, std::move(doc));
     return as_int(exit_status::ok);
   }
   char box[256];
@@ -322,7 +321,7 @@ int dump_geometry(const dump_options& o, std::ostream& out, std::ostream& err) {
                 s.max_y);
   char length[64];
   std::snprintf(length, sizeof length, "%.1f m", s.length);
-  out << utf8_text(o.path) << ": line geometry\n"
+  out << utf8_text(shown_name(o.path)) << ": line geometry\n"
       << "  " << t->points() << " points (0 to " << t->last_index() << "): " << s.computed
       << " computed, " << s.empty << " empty, " << s.other << " other (Integer or Long)\n"
       << "  last point with a value: " << s.last_with_value << '\n'
@@ -338,34 +337,41 @@ int dump_geometry(const dump_options& o, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int run_dump(const dump_options& o, std::ostream& out, std::ostream& err) {
+  const failure fail = [&](const std::string& message) {
+    print_error(err, message);
+    if (o.json) print_json(out, dump_failure_document(o.path, message));
+    return as_int(exit_status::usage_or_file_error);
+  };
   std::optional<compiled_kind> kind;
   if (o.kind) {
     kind = kind_from_word(*o.kind);
-    if (!kind) {
-      print_error(err, "unknown kind \"" + *o.kind + "\": cells, scenario or geometry");
-      return as_int(exit_status::usage_or_file_error);
-    }
+    if (!kind) return fail("unknown kind \"" + *o.kind + "\": cells, scenario or geometry");
+  } else if (o.path == standard_input_name) {
+    return fail("standard input has no name to tell its kind: give --kind");
   } else {
     kind = kind_from_name(o.path);
-    if (!kind) {
-      print_error(err, "cannot tell the kind of \"" + o.path +
-                           "\" from its name (_linea.dat, .sim, .dat): give --kind");
-      return as_int(exit_status::usage_or_file_error);
-    }
+    if (!kind)
+      return fail("cannot tell the kind of \"" + o.path +
+                  "\" from its name (_linea.dat, .sim, .dat): give --kind");
   }
-  if (o.step < 1) {
-    print_error(err, "--step must be at least 1");
-    return as_int(exit_status::usage_or_file_error);
-  }
+  if (o.step < 1) return fail("--step must be at least 1");
   switch (*kind) {
     case compiled_kind::cells:
-      return dump_cells(o, out, err);
+      return dump_cells(o, out, fail);
     case compiled_kind::scenario:
-      return dump_scenario(o, out, err);
+      return dump_scenario(o, out, fail);
     case compiled_kind::geometry:
-      return dump_geometry(o, out, err);
+      return dump_geometry(o, out, fail);
   }
   return as_int(exit_status::usage_or_file_error);
+}
+
+json dump_failure_document(const std::string& path, const std::string& message) {
+  json doc;
+  doc["file"] = path.empty() ? json(nullptr) : json(utf8_text(path));
+  doc["error"] = json_text(message);
+  doc["exit_status"] = as_int(exit_status::usage_or_file_error);
+  return doc;
 }
 
 }  // namespace scenario

@@ -151,9 +151,15 @@ TEST_F(CompiledFixture, DamagedFilesNameTheFileAndTheOffset) {
     for (const char* json : {"", "--json "}) {
       const run_result r = run_tool(dir, std::string("dump ") + json + d.name);
       EXPECT_EQ(r.status, 2);
-      EXPECT_EQ(r.out, "");
       EXPECT_TRUE(contains(r.err, d.name)) << r.err;
       EXPECT_TRUE(contains(r.err, d.message)) << r.err;
+      if (*json == '\0') {
+        EXPECT_EQ(r.out, "");
+      } else {  // the same message in the document
+        const nlohmann::json doc = nlohmann::json::parse(r.out);
+        EXPECT_EQ("scenario: error: " + doc["error"].get<std::string>() + "\n", r.err);
+        EXPECT_EQ(doc["exit_status"], 2);
+      }
     }
   }
   const run_result missing = run_tool(dir, "dump nothing.dat");
@@ -289,6 +295,26 @@ TEST_F(CompiledFixture, PlotIsWellFormedWithStationsAndOneMarkPerObject) {
   EXPECT_EQ(marked.size(), objects.size());  // no cell twice, no mark without a title
 }
 
+// A name may hold any byte; the SVG and the JSON documents must still be read by any parser.
+TEST(ToolPlot, CharactersXmlForbidsNeverReachADocument) {
+  const std::string nonchar = "\xEF\xBF\xBE", control = "\x01", replaced = "\xEF\xBF\xBD";
+  temp_dir dir;
+  dir.write("F_linea.txt",
+            "[generale]\r\nlunghezza percorso, 1000\r\n[curve]\r\n"
+            "cartello_indicatore, 500, (Km" +
+                nonchar + ")(a" + control + "b)\r\n[fine]\r\n");
+  dir.write("F_T-.txt", "[generale]\r\n[fine]\r\n");
+  ASSERT_EQ(run_tool(dir, "compile F_linea.txt F_T-.txt -q").status, 0);
+  ASSERT_EQ(run_tool(dir, "plot F_T.dat -o f.svg").status, 0);
+  const std::string svg = dir.read("f.svg");
+  const std::string mended = "(Km" + replaced + ")(a" + replaced + "b)";
+  EXPECT_EQ(xml_fault(svg), "");
+  EXPECT_TRUE(contains(svg, mended));
+  const std::string json = run_tool(dir, "dump --json F_T.sim").out;
+  EXPECT_FALSE(contains(json, nonchar));
+  EXPECT_TRUE(contains(json, "\"" + mended + "\""));
+}
+
 TEST(ToolPlot, WithoutGeometryDrawsTheProfileAloneAndSaysSo) {
   temp_dir dir;
   ASSERT_EQ(run_tool(dir, "compile --no-geometry '" + data_dir + "Valle_linea.txt' '" + data_dir +
@@ -319,7 +345,8 @@ TEST(ToolDumpPlot, UsageErrors) {
   EXPECT_EQ(run_tool(dir, "plot x.dat").status, 2);  // no -o
   const run_result kind = run_tool(dir, "dump --kind bogus x.dat");
   EXPECT_EQ(kind.status, 2);
-  EXPECT_TRUE(contains(kind.err, "unknown kind \"bogus\"")) << kind.err;
+  EXPECT_TRUE(contains(kind.err, "--kind: 'bogus' is not one of cells, scenario, geometry"))
+      << kind.err;
   EXPECT_EQ(run_tool(dir, "dump --step 0 x.dat").status, 2);
 }
 
