@@ -147,6 +147,65 @@ bool is_empty_record(const voce_generale& v) {
   return v == voce_generale{};
 }
 
+// What a station's kind does to its area and to the cells (P its position, L its length).
+std::string kind_effect(int kind) {
+  if (kind >= 25) return "area centred on P, no end cell, no approach marks";
+  if (kind == 5 || kind == 6) return "area P-L to P+150, no approach marks";
+  if (kind == 7 || kind == 8) return "area P-L to P+L";
+  return "area centred on P";
+}
+
+// The length L written on the station's line, from the start of the area its kind gave.
+long long station_length(const voce_generale& v) {
+  const long long before = static_cast<long long>(v.posizione) - v.inizio;
+  return v.tipo >= 5 && v.tipo <= 8 ? before : 2 * before;
+}
+
+// Values 4 to 13 of the station's line, in the order written there.
+std::vector<long long> station_line_values(const voce_generale& v) {
+  return {v.ottetto0, v.ottetto4, v.ottetto3, v.intero1, v.intero2,
+          v.ottetto1, v.intero3,  v.intero4,  v.intero5, v.ottetto2};
+}
+
+// A progressive's value as its line wrote it: the ordering adds 100 to it when its flag is 1.
+long long progressive_line_value(const voce_generale& v) {
+  return v.posizione == 1 ? static_cast<long long>(v.fine) - 100 : v.fine;
+}
+
+json named_fields(int k, const voce_generale& v, const std::string& role) {
+  if (role == "station")
+    return {{"position_m", v.posizione},
+            {"kind", v.tipo},
+            {"kind_gives", kind_effect(v.tipo)},
+            {"length_m", station_length(v)},
+            {"values_4_to_13", station_line_values(v)},
+            {"time", clock_text(v.orario)},
+            {"name", utf8_text(v.nome)},
+            {"area_from_m", v.inizio},
+            {"area_to_m", v.fine}};
+  if (role == "progressive")
+    return {{"position_m", v.inizio},
+            {"value", v.fine},
+            {"value_on_its_line", progressive_line_value(v)},
+            {"flag", v.posizione}};
+  if (role == "train and route data")
+    return {
+        {"braked_mass_percent", v.inizio}, {"route_length_m", v.fine}, {"coaches", v.posizione}};
+  if (k == voce::percorso)
+    return {{"name", utf8_text(v.nome)},    {"sfondo_uno", v.inizio},
+            {"sfondo_due", v.posizione},    {"sfondo_tre", v.fine},
+            {"identity_marker", v.intero1}, {"identity_code", v.orario}};
+  if (k == voce::treno)
+    return {{"name", utf8_text(v.nome)},
+            {"signal_repetition_from_m", v.inizio},
+            {"signal_repetition_to_m", v.fine},
+            {"codes", v.posizione},
+            {"sand", v.intero1},
+            {"clock", clock_text(v.intero3 * 3600 + v.intero4 * 60 + v.intero5)}};
+  if (role == "text board") return {{"text", utf8_text(v.nome)}};
+  return json::object();
+}
+
 json record_json(int k, const voce_generale& v) {
   json j = {{"record", k},
             {"role", role_of(k, v)},
@@ -169,6 +228,7 @@ json record_json(int k, const voce_generale& v) {
   const std::string role = j["role"];
   if (role == "station") j["time"] = clock_text(v.orario);
   if (k == voce::treno) j["clock"] = clock_text(v.intero3 * 3600 + v.intero4 * 60 + v.intero5);
+  if (!is_empty_record(v)) j["fields"] = named_fields(k, v, role);
   return j;
 }
 
@@ -176,28 +236,42 @@ std::string record_words(int k, const voce_generale& v) {
   const std::string role = role_of(k, v);
   const std::string name = "\"" + utf8_text(v.nome) + "\"";
   auto n = [](long long x) { return std::to_string(x); };
-  if (role == "station")
-    return "station " + name + ": kind " + n(v.tipo) + ", position " + metres(v.posizione) +
-           ", area " + n(v.inizio) + " to " + metres(v.fine) + ", time " + clock_text(v.orario) +
-           "; ottetto0 " + n(v.ottetto0) + ", intero1..5 " + n(v.intero1) + " " + n(v.intero2) +
-           " " + n(v.intero3) + " " + n(v.intero4) + " " + n(v.intero5) + ", ottetto1..4 " +
-           n(v.ottetto1) + " " + n(v.ottetto2) + " " + n(v.ottetto3) + " " + n(v.ottetto4);
+  if (role == "station") {
+    std::string values;
+    for (long long x : station_line_values(v)) values += (values.empty() ? "" : " ") + n(x);
+    return "station " + name + ": position " + metres(v.posizione) + ", kind " + n(v.tipo) + " (" +
+           kind_effect(v.tipo) + "), length " + metres(station_length(v)) +
+           ", values 4 to 13: " + values + ", time " + clock_text(v.orario) + "; area " +
+           n(v.inizio) + " to " + metres(v.fine);
+  }
   if (role == "text board") return "text board " + name;
-  if (role == "progressive")
-    return "progressive: position " + metres(v.inizio) + ", value " + n(v.fine) + ", flag " +
+  if (role == "progressive") {
+    std::string value = n(v.fine);
+    if (progressive_line_value(v) != v.fine)
+      value += " (" + n(progressive_line_value(v)) + " on its line: flag 1 adds 100)";
+    return "progressive: position " + metres(v.inizio) + ", value " + value + ", flag " +
            n(v.posizione);
+  }
   if (role == "train and route data")
     return "train and route data: braked mass " + n(v.inizio) + " %, route length " +
            metres(v.fine) + ", coaches " + n(v.posizione);
   if (role == "route")
     return "route " + name + ": sfondo uno " + n(v.inizio) + ", due " + n(v.posizione) + ", tre " +
-           n(v.fine) + ", intero1 " + n(v.intero1) + ", identity code " + n(v.orario);
+           n(v.fine) + ", identity marker " + n(v.intero1) + ", identity code " + n(v.orario);
   if (role == "train")
     return "train " + name + ": signal repetition " + n(v.inizio) + " to " + metres(v.fine) + ", " +
            n(v.posizione) + " codes, sand " + n(v.intero1) + ", clock " +
            clock_text(v.intero3 * 3600 + v.intero4 * 60 + v.intero5);
   return role;
 }
+
+// How the records' words relate to the lines of the data files, where they do not show it.
+constexpr const char* scenario_legend =
+    "  a station shows its \"stazione\" line (position, kind, length, values 4 to 13, time), then\n"
+    "  the area its kind gives; the 5th value is stored as 0 below 600 m, the 6th for kinds 5 to "
+    "8,\n"
+    "  and both for the first station. The progressives stand in records 81 to 83 by position,\n"
+    "  the farthest first, whichever key (\"uno\", \"due\", \"tre\") gave them.\n";
 
 int dump_scenario(const dump_options& o, std::ostream& out, const failure& fail) {
   const loaded<tabella_voci> voci = load_scenario(o.path);
@@ -217,7 +291,7 @@ int dump_scenario(const dump_options& o, std::ostream& out, const failure& fail)
   }
   out << utf8_text(shown_name(o.path)) << ": scenario file, 87 records";
   if (!o.all) out << " (empty ones left out)";
-  out << '\n';
+  out << '\n' << scenario_legend;
   for (int k = 0; k < general_record_count; ++k) {
     const voce_generale& v = (*voci)[static_cast<std::size_t>(k)];
     if (o.all || !is_empty_record(v))
@@ -231,8 +305,9 @@ int dump_scenario(const dump_options& o, std::ostream& out, const failure& fail)
 
 struct geometry_summary {
   std::size_t computed = 0;  // both coordinates Doubles
+  std::size_t fixed = 0;     // points 0 and 1 as the format fixes them: Integers (0, 0), (0, 1)
   std::size_t empty = 0;     // both coordinates empty
-  std::size_t other = 0;     // Integers, Longs, or one coordinate missing
+  std::size_t other = 0;     // Integers or Longs elsewhere, or one coordinate missing
   double min_x = 0, max_x = 0, min_y = 0, max_y = 0;
   double length = 0;  // along consecutive points that both have coordinates
   long last_with_value = -1;
@@ -249,6 +324,9 @@ geometry_summary summarize(const track_points& t) {
     const tagged_value x = t.get(m, 0), y = t.get(m, 1);
     if (x.kind == value_kind::double_ && y.kind == value_kind::double_)
       ++s.computed;
+    else if (m < 2 && x == tagged_value::integer(0) &&
+             y == tagged_value::integer(static_cast<std::int16_t>(m)))
+      ++s.fixed;
     else if (x.kind == value_kind::empty && y.kind == value_kind::empty)
       ++s.empty;
     else
@@ -301,6 +379,7 @@ int dump_geometry(const dump_options& o, std::ostream& out, const failure& fail)
     doc["kind"] = "geometry";
     doc["points"] = t->points();
     doc["computed_points"] = s.computed;
+    doc["fixed_start_points"] = s.fixed;
     doc["empty_points"] = s.empty;
     doc["other_points"] = s.other;
     doc["last_point_with_value"] = s.last_with_value;
@@ -322,8 +401,11 @@ int dump_geometry(const dump_options& o, std::ostream& out, const failure& fail)
   char length[64];
   std::snprintf(length, sizeof length, "%.1f m", s.length);
   out << utf8_text(shown_name(o.path)) << ": line geometry\n"
-      << "  " << t->points() << " points (0 to " << t->last_index() << "): " << s.computed
-      << " computed, " << s.empty << " empty, " << s.other << " other (Integer or Long)\n"
+      << "  " << t->points() << " points (0 to " << t->last_index() << "): " << s.fixed
+      << " fixed start points (the Integers (0, 0) and (0, 1)), " << s.computed << " computed, "
+      << s.empty << " empty";
+  if (s.other > 0) out << ", " << s.other << " other (an Integer or Long, or one coordinate alone)";
+  out << '\n'
       << "  last point with a value: " << s.last_with_value << '\n'
       << "  bounding box: " << box << '\n'
       << "  length along the points: " << length << '\n'

@@ -85,9 +85,8 @@ TEST_F(CompiledFixture, DumpOfEachKindInWordsAndJson) {
 
   const run_result sim_text = run_tool(dir, "dump 'Valle_R 12.sim'");
   for (const char* fact :
-       {"record  3  station \"Citt\xC3\xA0 Nuova\": kind 4, position 19000 m, area 18700 to 19300 "
-        "m, "
-        "time 08:44:00",
+       {"record  3  station \"Citt\xC3\xA0 Nuova\": position 19000 m, kind 4 (area centred on P), "
+        "length 600 m, values 4 to 13: 1 1 0 3 1 0 2 1 1 1, time 08:44:00; area 18700 to 19300 m",
         "record 79  text board \"(Km 28+000)\"",
         "record 84  train and route data: braked mass 110 %", "record 85  route \"Valle\"",
         "record 86  train \"R 12\": signal repetition 1000 to 39000 m, "
@@ -102,9 +101,18 @@ TEST_F(CompiledFixture, DumpOfEachKindInWordsAndJson) {
   EXPECT_EQ(s["records"][2]["time"], "08:44:00");
   EXPECT_EQ(s["records"][10]["role"], "train");
   EXPECT_EQ(s["records"][10]["clock"], "08:30:00");
+  // The stored fields keep their names; "fields" says what they mean, a station as its line
+  // wrote it.
+  const nlohmann::json& fields = s["records"][2]["fields"];
+  EXPECT_EQ(fields["length_m"], 600);
+  EXPECT_EQ(fields["values_4_to_13"], nlohmann::json({1, 1, 0, 3, 1, 0, 2, 1, 1, 1}));
+  EXPECT_EQ(fields["kind_gives"], "area centred on P");
+  EXPECT_EQ(s["records"][7]["fields"]["value_on_its_line"], 5000);  // flag 0: as stored
+  EXPECT_EQ(s["records"][10]["fields"]["sand"], 150);
 
   const run_result geo_text = run_tool(dir, "dump Valle_linea.dat --step 10000");
-  for (const char* fact : {"47001 points (0 to 47000): 46997 computed, 2 empty",
+  for (const char* fact : {"47001 points (0 to 47000): 2 fixed start points (the Integers (0, 0) "
+                           "and (0, 1)), 46997 computed, 2 empty\n",
                            "last point with "
                            "a value: 46998",
                            "     10000        1185.612        9795.034"})
