@@ -158,7 +158,7 @@ TEST(SpacingPass, TakenWindowGivesFault12AndTheOtherWindowsGoOn) {
   put(c, 110, end, 130);
   put_all(c, {95, 94, 93}, station);
   EXPECT_EQ(run_and_collect_markers(c), (cells{82, 89}));
-  expect_faults(c, {fault(12, 5000)});
+  expect_faults(c, {fault{12, 5000}});
 }
 
 TEST(SpacingPass, EndExactlyEightCellsAfterStart) {
@@ -216,7 +216,7 @@ TEST(SpacingPass, Fault13InsideStopsFurtherInsideMarkers) {
   put_all(c, {107, 108, 109}, station);
   // No marker at 116 or 124: the counter runs on past 8.
   EXPECT_EQ(run_and_collect_markers(c), (cells{82, 89, 95}));
-  expect_faults(c, {fault(13, 5400)});
+  expect_faults(c, {fault{13, 5400}});
 }
 
 TEST(SpacingPass, FirstSignalAfterTheEndGetsAMarker) {
@@ -255,7 +255,7 @@ TEST(SpacingPass, Fault13AfterTheEndIsPlacedAtTheEndCell) {
   put(c, 125, signal);
   put_all(c, {124, 123}, station);
   EXPECT_EQ(run_and_collect_markers(c), (cells{82, 89, 95, 108, 116}));
-  expect_faults(c, {fault(13, 6000)});
+  expect_faults(c, {fault{13, 6000}});
 }
 
 TEST(SpacingPass, FastRestrictionLooksFromItsOwnEnd) {
@@ -288,7 +288,7 @@ TEST(SpacingPass, StartWithoutEndStopsAtTheLastCell) {
     put(c, 40, start, 60);
     put_all(c, {47, 48}, station);
     EXPECT_EQ(run_and_collect_markers(c), (cells{22, 29, 35}));
-    expect_faults(c, {fault(13, 2400)});
+    expect_faults(c, {fault{13, 2400}});
   }
   {
     SCOPED_TRACE("fast: no look-ahead");
@@ -347,7 +347,7 @@ TEST(SpacingPass, SignalBeforeWarningBoardFallsBackOnItsFrontCells) {
       {"cut point of 150 in front stays", cut_150, signal_cell, 150, 0, signal, {}},
       {"cut point two in front is lowered", station_cell, cut_220, 0, 180, cut, {}},
       {"free beats a cut point", cut_220, free_cell, 220, 180, cut, {}},
-      {"no free cell, no cut point", station_cell, signal_cell, 0, 0, signal, {fault(11, 1500)}},
+      {"no free cell, no cut point", station_cell, signal_cell, 0, 0, signal, {fault{11, 1500}}},
   };
   for (const example& e : examples) {
     SCOPED_TRACE(e.name);
@@ -375,7 +375,7 @@ TEST(SpacingPass, LastFaultWinsAndEveryFaultIsKept) {
   put_all(c, {95, 94, 93}, station);
   put_all(c, {107, 108, 109}, station);
   run_spacing_pass(c);
-  expect_faults(c, {fault(11, 2500), fault(12, 5000), fault(13, 5400)});
+  expect_faults(c, {fault{11, 2500}, fault{12, 5000}, fault{13, 5400}});
 }
 
 TEST(SpacingPass, RouteWithoutRestrictionsIsLeftUntouched) {
