@@ -4,7 +4,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 DEB_PACKAGES := cmake make g++ libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
 
-.PHONY: run test build release-check bench fuzz deps deps-fuzz format format-check clean
+.PHONY: run test build install release-check bench fuzz deps deps-fuzz format format-check clean
 
 run: build
 	./build/bin/roma_pisa
@@ -13,6 +13,13 @@ run: build
 build: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
+
+# The two programs, the manual page and the bash completion, into a prefix of the user's own by
+# default, so that no superuser is needed: put $(PREFIX)/bin on the PATH.
+PREFIX ?= $(HOME)/.local
+install: build
+	cmake --install build --prefix "$(PREFIX)"
+	@echo "Installed into $(PREFIX); put $(PREFIX)/bin on the PATH to run scenario by its name."
 
 test: deps
 	cmake --preset test

@@ -28,6 +28,7 @@ compile_outcome compile_scenario(compilation& c, bool with_track_plan, const dat
 
 std::optional<std::string> name_fault(std::string_view role, std::string_view name) {
   const std::string subject = "the " + std::string(role) + " name";
+  if (name.empty()) return subject + " is empty: the compiled files would be named without it";
   if (name.size() > longest_name)
     return subject + " is " + std::to_string(name.size()) +
            " bytes long; the scenario file stores at most " + std::to_string(longest_name);
@@ -88,10 +89,15 @@ compile_result compile_pair(const compile_request& request, const data_files& fi
 std::vector<std::string> write_compiled_files(const std::string& directory,
                                               const std::vector<output_file>& files) {
   std::vector<std::string> paths;
-  for (const output_file& f : files) {
-    paths.push_back(join_path(directory, f.name));
-    replace_file(paths.back(), f.size, f.produce);
-  }
+  for (const output_file& f : files) paths.push_back(join_path(directory, f.name));
+  // The simulator loads the files as a set, so none is replaced unless all can be: every name is
+  // checked first, and every file is written and on the disk before the first takes its name.
+  for (const std::string& path : paths) check_replaceable(path);
+  std::vector<std::unique_ptr<staged_file>> staged;
+  for (std::size_t i = 0; i < files.size(); ++i)
+    staged.push_back(std::make_unique<staged_file>(paths[i], files[i].size, files[i].produce));
+  for (const std::unique_ptr<staged_file>& file : staged) file->commit();
+  if (!paths.empty()) flush_folder(folder_of(paths.front()));
   return paths;
 }
 

@@ -65,7 +65,9 @@ std::optional<std::string> names_fault(const compile_request& request);
 compile_result compile_pair(const compile_request& request, const data_files& files);
 
 // Writes the files into `directory` in their order, each replaced whole; returns their paths.
-// Throws file_error for a file that cannot be written.
+// Throws file_error for a file that cannot be written, and then every older file stays as it was:
+// each name is checked to be replaceable before anything is written, and the files take their
+// names only once all of them are written and on the disk.
 std::vector<std::string> write_compiled_files(const std::string& directory,
                                               const std::vector<output_file>& files);
 

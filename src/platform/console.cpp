@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
+
 namespace scenario {
 
 bool is_terminal(standard_stream s) {
@@ -14,6 +16,12 @@ bool is_terminal(standard_stream s) {
       return ::isatty(STDERR_FILENO) != 0;
   }
   return false;
+}
+
+std::optional<std::string> environment_variable(const std::string& name) {
+  const char* value = std::getenv(name.c_str());
+  if (value == nullptr) return std::nullopt;
+  return std::string(value);
 }
 
 }  // namespace scenario

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -34,20 +35,82 @@ struct file_calls {
                          std::uint64_t offset) = nullptr;
   int (*close)(int fd) = nullptr;
   int (*unlink)(const char* path) = nullptr;
+  int (*fsync)(int fd) = nullptr;
 };
 
-// The whole file, or nullopt when it does not exist. Anything but a regular file (a directory, a
-// FIFO that would block the reader, a device) is refused with a file_error.
-std::optional<std::string> read_whole_file(const std::string& path, const file_calls& calls = {});
+// The most an input may hold. The largest scenario is about 1 MB of text and its line geometry
+// file 20 MB; the limit only keeps a wrong file (a disk image, a sparse file of 100 GiB) from
+// exhausting the memory before a word is said.
+inline constexpr std::uint64_t largest_input = std::uint64_t{256} << 20;
 
-// Replaces the file with the `size` bytes that `produce` hands its sink, piece by piece: written to
-// a temporary file in the same directory, then renamed over the name. On failure the temporary is
-// removed and an earlier file stays as it was; the message says so if the temporary could not be
-// removed.
+// The whole file, or nullopt when it does not exist. Anything but a regular file (a directory, a
+// FIFO that would block the reader, a device) is refused with a file_error, and so is a file
+// larger than `limit`, before it is read.
+std::optional<std::string> read_whole_file(const std::string& path, const file_calls& calls = {},
+                                           std::uint64_t limit = largest_input);
+
+// Standard input, read to its end as bytes; a file_error past `limit`.
+std::string read_standard_input(std::uint64_t limit = largest_input);
+
+// Whether a file of that name exists; a symbolic link counts even when it leads nowhere, since it
+// takes the name all the same. A lookup that fails for another reason (a folder on the way that
+// cannot be searched) is a file_error.
+bool file_exists(const std::string& path);
+
+// Whether a replaced file reaches the disk before it takes its name (and the name before the call
+// returns): after a power cut the name then holds the older file or the new one, never an empty
+// one. A file that is read back and deleted at once can do without.
+enum class flush { to_disk, none };
+
+class removed_on_interrupt;
+
+// A file written whole under a temporary name beside its target, which takes the target's name
+// only at commit(). Until then an older file of that name stays as it was: a failure, an interrupt
+// (see interrupts.h) or a destruction without commit removes the temporary. The messages say so if
+// the temporary could not be removed.
+class staged_file {
+ public:
+  // Writes the `size` bytes that `produce` hands its sink, piece by piece, and with flush::to_disk
+  // waits until they are on the disk. Throws file_error.
+  staged_file(const std::string& path, std::uint64_t size,
+              const std::function<void(const byte_sink&)>& produce, flush when = flush::to_disk,
+              const file_calls& calls = {});
+  ~staged_file();
+  staged_file(const staged_file&) = delete;
+  staged_file& operator=(const staged_file&) = delete;
+
+  // Renames the temporary over the target. Throws file_error (the temporary is then removed).
+  void commit();
+  const std::string& path() const { return path_; }
+
+ private:
+  [[noreturn]] void fail(const char* action, int err);
+
+  std::string path_;
+  std::string temporary_;
+  file_calls calls_;
+  std::unique_ptr<removed_on_interrupt> mark_;
+  bool committed_ = false;
+};
+
+// Replaces the file with the `size` bytes that `produce` hands its sink: a staged_file committed at
+// once, its folder flushed after it with flush::to_disk.
 void replace_file(const std::string& path, std::uint64_t size,
                   const std::function<void(const byte_sink&)>& produce,
-                  const file_calls& calls = {});
-void replace_file(const std::string& path, std::string_view bytes, const file_calls& calls = {});
+                  const file_calls& calls = {}, flush when = flush::to_disk);
+void replace_file(const std::string& path, std::string_view bytes, const file_calls& calls = {},
+                  flush when = flush::to_disk);
+
+// Throws file_error when `path` could not be replaced by a file: a directory stands there, or its
+// folder is missing or cannot be written. Writers of several files ask it for each before they
+// replace any, so that one name in the way leaves every older file as it was.
+void check_replaceable(const std::string& path);
+
+// Flushes a folder's entries (the names just given to replaced files) to the disk.
+void flush_folder(const std::string& directory);
+
+// The folder of a path: "." for a bare name.
+std::string folder_of(const std::string& path);
 
 // Creates the directory with every missing parent; nothing to do when it exists. When a part of
 // the path exists but is not a directory, the message names that part.
@@ -59,6 +122,7 @@ void remove_file(const std::string& path);
 // The directory that holds the running program, without a trailing separator.
 std::string program_directory();
 
+// The name inside the folder; a bare name when the folder is empty, never one at the root.
 std::string join_path(const std::string& directory, const std::string& name);
 
 }  // namespace scenario

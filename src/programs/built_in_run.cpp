@@ -59,8 +59,10 @@ int compile_directory(user_interface& ui, const std::string& directory, const st
 
 int run_built_in(user_interface& ui, const std::string& directory) {
   ui.show_notice("Attendere");
+  // The text files are not flushed to the disk: the data files are read back and deleted at once,
+  // and the documents are written again by every run.
   for (const text_document& doc : built_in_documents(built_in_route, built_in_train))
-    replace_file(join_path(directory, doc.file_name), doc.bytes());
+    replace_file(join_path(directory, doc.file_name), doc.bytes(), {}, flush::none);
   return compile_directory(ui, directory, built_in_route, built_in_train, true);
 }
 

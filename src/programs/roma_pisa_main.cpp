@@ -1,10 +1,15 @@
 // The main program: compiles its built-in route and train into the files next to it.
+#include <exception>
 #include <iostream>
+#include <new>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "compiler/exit_status.h"
 #include "platform/console.h"
 #include "platform/files.h"
+#include "platform/interrupts.h"
 #include "programs/built_in_run.h"
 
 namespace {
@@ -26,14 +31,60 @@ class console_ui final : public scenario::user_interface {
   }
 };
 
+constexpr std::string_view help_text =
+    "Usage: roma_pisa [--help | --version]\n"
+    "\n"
+    "Compiles the built-in route \"Roma_Pisa\" and train \"EXPR 368\" into the files the\n"
+    "simulator loads, in the folder that holds this program (whatever the current folder):\n"
+    "  Roma_Pisa_linea.dat      line geometry: the track plan, one point per metre\n"
+    "  Roma_Pisa_EXPR 368.sim   scenario file: the 87 general records\n"
+    "  Roma_Pisa_EXPR 368.dat   route cell file: one record per 50 metres\n"
+    "and the three documents for the driver: Roma_Pisa_EXPR 368_scheda_treno.txt,\n"
+    "..._rallentamenti.txt and ..._note.txt. Files of those names are replaced.\n"
+    "Run without arguments to compile.\n"
+    "\n"
+    "Exit status: 0 compiled; 1 the built-in data hold a fault; 2 a file could not be\n"
+    "written, or an argument is not one of these; 3 a guard check before writing failed.\n"
+    "\n"
+    "Scenario authors compile their own pairs of data files with the scenario tool.\n";
+
+// Answers --help and --version, refuses anything else; nullopt for a bare run.
+std::optional<int> answer_arguments(int argc, char** argv) {
+  if (argc < 2) return std::nullopt;
+  const std::string_view first = argv[1];
+  const bool help = first == "--help" || first == "-h";
+  const bool version = first == "--version";
+  if (argc == 2 && help) {
+    std::cout << help_text;
+    return scenario::as_int(scenario::exit_status::ok);
+  }
+  if (argc == 2 && version) {
+    std::cout << "roma_pisa " << SCENARIO_VERSION << '\n';
+    return scenario::as_int(scenario::exit_status::ok);
+  }
+  const std::string_view unexpected = help || version ? argv[2] : first;
+  std::cerr << "roma_pisa: error: unexpected argument '" << unexpected
+            << "': the program takes --help or --version alone, or nothing to compile\n";
+  return scenario::as_int(scenario::exit_status::usage_or_file_error);
+}
+
 }  // namespace
 
-int main() {
-  console_ui ui;
+int main(int argc, char** argv) {
+  const int failed = scenario::as_int(scenario::exit_status::usage_or_file_error);
   try {
+    if (const std::optional<int> answered = answer_arguments(argc, argv)) return *answered;
+    scenario::remove_temporaries_on_interrupt();
+    console_ui ui;
     return scenario::run_built_in(ui, scenario::program_directory());
   } catch (const scenario::file_error& e) {
     std::cerr << "roma_pisa: " << e.what() << std::endl;
-    return scenario::as_int(scenario::exit_status::usage_or_file_error);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "roma_pisa: error: out of memory" << std::endl;
+  } catch (const std::exception& e) {
+    std::cerr << "roma_pisa: error: " << e.what() << std::endl;
+  } catch (...) {
+    std::cerr << "roma_pisa: error: an unexpected failure ended the run" << std::endl;
   }
+  return failed;
 }

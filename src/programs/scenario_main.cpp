@@ -1,9 +1,12 @@
 // `scenario`: the command-line tool for scenario authors.
 #include <CLI/CLI.hpp>
+#include <exception>
 #include <iostream>
+#include <new>
 #include <optional>
 
 #include "platform/console.h"
+#include "platform/interrupts.h"
 #include "tool/command_line.h"
 #include "tool/compile_command.h"
 #include "tool/diff_command.h"
@@ -11,8 +14,11 @@
 #include "tool/explain_command.h"
 #include "tool/export_command.h"
 #include "tool/plot_command.h"
+#include "tool/tool_error.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int run(int argc, char** argv) {
   CLI::App app{"Compiles train-driving scenarios from their line description and train files.",
                "scenario"};
 
@@ -34,6 +40,7 @@ int main(int argc, char** argv) {
   // The diagnostic options, shared with check.
   auto add_diagnostic_options = [](CLI::App* sub, scenario::compile_options& o) {
     sub->add_flag("--no-source", o.no_source, "leave the source line and caret out of diagnostics");
+    sub->add_flag("-q,--quiet", o.quiet, "no summary line at the end");
     sub->add_option_function<std::string>(
            "--color",
            [&o](const std::string& when) {
@@ -41,13 +48,13 @@ int main(int argc, char** argv) {
                        : when == "never" ? scenario::color_mode::never
                                          : scenario::color_mode::automatic;
            },
-           "colour diagnostics: auto (terminal only), always, never")
+           "colour diagnostics: auto (terminal only), always (--color alone), never")
         ->type_name("WHEN")
-        ->check(CLI::IsMember({"auto", "always", "never"}).description(""));
+        ->transform(scenario::one_of({"auto", "always", "never"}));
     sub->add_option("--input-encoding", o.input_encoding,
                     "windows-1252 (default) or utf-8, converted first")
         ->type_name("ENC")
-        ->check(CLI::IsMember({"windows-1252", "utf-8"}).description(""));
+        ->transform(scenario::one_of({"windows-1252", "utf-8"}));
   };
   add_diagnostic_options(cmd, compile);
 
@@ -83,12 +90,13 @@ int main(int argc, char** argv) {
   scenario::dump_options dump;
   CLI::App* dump_cmd = app.add_subcommand("dump", "Show what a compiled file holds");
   dump_cmd
-      ->add_option(
-          "FILE", dump.path,
-          "route cell file (.dat), scenario file (.sim) or line geometry file (_linea.dat)")
+      ->add_option("FILE", dump.path,
+                   "route cell file (.dat), scenario file (.sim) or line geometry file "
+                   "(_linea.dat); - for standard input, with --kind")
       ->required();
-  dump_cmd->add_option("--kind", dump.kind,
-                       "cells, scenario or geometry, when the name does not tell");
+  dump_cmd
+      ->add_option("--kind", dump.kind, "cells, scenario or geometry, when the name does not tell")
+      ->transform(scenario::one_of({"cells", "scenario", "geometry"}));
   CLI::Option* dump_json = dump_cmd->add_flag("--json", dump.json, "print one JSON document");
   dump_cmd->add_flag("--all", dump.all, "every cell, record or point");
   dump_cmd->add_option("--step", dump.step, "metres between the geometry points listed (1000)");
@@ -103,7 +111,8 @@ int main(int argc, char** argv) {
       app.add_subcommand("plot", "Draw the plan and the profile of a compiled scenario as SVG");
   plot_cmd->add_option("CELLFILE", plot.cell_path, "route cell file (<route>_<train>.dat)")
       ->required();
-  plot_cmd->add_option("-o,--output", plot.output, "the SVG file to write")->required();
+  plot_cmd->add_option("-o,--output", plot.output, "the SVG file to write; - for standard output")
+      ->required();
   plot_cmd->add_option("--scenario", plot.scenario_path, "scenario file, when not beside");
   plot_cmd->add_option("--geometry", plot.geometry_path, "line geometry file, when not beside");
   plot_cmd->add_option("--compare", plot.compare,
@@ -123,23 +132,29 @@ int main(int argc, char** argv) {
   diff_cmd->footer(scenario::example_footer(
       "scenario diff \"old/Roma_Pisa_EXPR 368.dat\" \"new/Roma_Pisa_EXPR 368.dat\""));
 
+  std::string help_topic;
+  CLI::App* help_cmd =
+      app.add_subcommand("help", "Print the help of the tool, or of one command and its options");
+  help_cmd->add_option("COMMAND", help_topic, "a command, e.g. compile");
+  help_cmd->footer(scenario::example_footer("scenario help compile"));
+
   // The command line as a whole: after every command is registered, so that the listing, the
   // examples and "did you mean" see them all.
   scenario::finish_command_line(app, SCENARIO_VERSION);
-  if (std::optional<int> refused = scenario::refuse_unknown_command(app, argc, argv, std::cerr))
-    return *refused;
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
-    return app.exit(e) == 0 ? 0 : scenario::as_int(scenario::exit_status::usage_or_file_error);
-  }
-  if (app.get_subcommands().empty()) {
-    std::cerr << app.help();
-    return scenario::as_int(scenario::exit_status::usage_or_file_error);
-  }
-  const bool terminal = scenario::is_terminal(scenario::standard_stream::error);
-  compile.terminal = terminal;
-  check.compile.terminal = terminal;
+  const std::map<std::string, scenario::failure_document> json_forms = {
+      {"compile", scenario::compile_failure_document},
+      {"check", scenario::compile_failure_document},
+      {"dump",
+       [](const std::string& message) { return scenario::dump_failure_document("", message); }},
+  };
+  if (std::optional<int> ended =
+          scenario::parse_command_line(app, argc, argv, json_forms, std::cout, std::cerr))
+    return *ended;
+  const bool colours = scenario::colours_by_default(
+      scenario::is_terminal(scenario::standard_stream::error),
+      scenario::environment_variable("NO_COLOR"), scenario::environment_variable("TERM"));
+  compile.terminal = colours;
+  check.compile.terminal = colours;
   if (cmd->parsed()) return scenario::run_compile(compile, std::cout, std::cerr);
   if (check_cmd->parsed()) return scenario::run_check(check, std::cout, std::cerr);
   if (explain_cmd->parsed()) return scenario::run_explain(explain_code, std::cout, std::cerr);
@@ -147,5 +162,23 @@ int main(int argc, char** argv) {
   if (dump_cmd->parsed()) return scenario::run_dump(dump, std::cout, std::cerr);
   if (plot_cmd->parsed()) return scenario::run_plot(plot, std::cout, std::cerr);
   if (diff_cmd->parsed()) return scenario::run_diff(diff, std::cout, std::cerr);
+  if (help_cmd->parsed()) return scenario::run_help(app, help_topic, std::cout, std::cerr);
+  return scenario::as_int(scenario::exit_status::usage_or_file_error);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  scenario::remove_temporaries_on_interrupt();
+  // Nothing escapes as an abort: whatever a command did not handle ends the run with status 2.
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    scenario::print_error(std::cerr, "out of memory");
+  } catch (const std::exception& e) {
+    scenario::print_error(std::cerr, e.what());
+  } catch (...) {
+    scenario::print_error(std::cerr, "an unexpected failure ended the run");
+  }
   return scenario::as_int(scenario::exit_status::usage_or_file_error);
 }

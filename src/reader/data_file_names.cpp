@@ -1,5 +1,7 @@
 #include "reader/data_file_names.h"
 
+#include <cctype>
+
 namespace scenario {
 
 namespace {
@@ -7,6 +9,17 @@ namespace {
 std::string base_name(const std::string& path) {
   std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Without regard to ASCII case: names made on Windows often end in "_linea.TXT".
+bool ends_with_any_case(std::string_view name, std::string_view ending) {
+  if (name.size() < ending.size()) return false;
+  const std::string_view tail = name.substr(name.size() - ending.size());
+  for (std::size_t i = 0; i < tail.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(tail[i])) !=
+        std::tolower(static_cast<unsigned char>(ending[i])))
+      return false;
+  return true;
 }
 
 }  // namespace
@@ -21,7 +34,7 @@ std::string train_text_file_name(const std::string& route, const std::string& tr
 
 std::optional<std::string> route_from_line_file(const std::string& path) {
   const std::string name = base_name(path);
-  if (!name.ends_with(line_text_ending) || name.size() == line_text_ending.size())
+  if (!ends_with_any_case(name, line_text_ending) || name.size() == line_text_ending.size())
     return std::nullopt;
   return name.substr(0, name.size() - line_text_ending.size());
 }
@@ -31,7 +44,7 @@ std::optional<std::string> train_from_train_file(const std::string& path,
   const std::string name = base_name(path);
   const std::string head = route + "_";
   if (name.size() <= head.size() + train_text_ending.size() ||
-      name.compare(0, head.size(), head) != 0 || !name.ends_with(train_text_ending))
+      name.compare(0, head.size(), head) != 0 || !ends_with_any_case(name, train_text_ending))
     return std::nullopt;
   return name.substr(head.size(), name.size() - head.size() - train_text_ending.size());
 }

@@ -15,7 +15,7 @@ std::string line_text_file_name(const std::string& route);
 std::string train_text_file_name(const std::string& route, const std::string& train);
 
 // The route name from "<route>_linea.txt" and the train name from "<route>_<train>-.txt"
-// (folders ignored); nullopt when a name does not follow that form.
+// (folders ignored, the endings in any letter case); nullopt when a name does not follow that form.
 std::optional<std::string> route_from_line_file(const std::string& path);
 std::optional<std::string> train_from_train_file(const std::string& path, const std::string& route);
 

@@ -1,5 +1,6 @@
 #include "tool/compile_command.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iomanip>
 #include <nlohmann/json.hpp>
@@ -36,6 +37,10 @@ struct report {
   source_texts sources;
   bool hinted = false;
   bool warned = false;
+  bool checking = false;
+  std::size_t errors = 0, warnings = 0;
+  std::size_t compile_warnings = 0;  // of `warnings`, those the compile itself gives
+  std::vector<std::string> written;  // the paths of the compiled files
 
   text_style style() const {
     const bool color = options.color == color_mode::always ||
@@ -52,6 +57,8 @@ struct report {
       hinted = true;
     }
     if (d.sev == severity::warning) warned = true;
+    errors += d.sev == severity::error;
+    warnings += d.sev == severity::warning;
     diagnostics.push_back(diagnostic_json(d, names));
   }
   void fail(const std::string& message) {
@@ -67,9 +74,31 @@ struct report {
       doc["files"] = files;
       doc["exit_status"] = as_int(status);
       if (!failure.empty()) doc["error"] = json_text(failure);
-      out << json_document(doc);
+      out << json_document(std::move(doc));
     }
+    // An error line has said all there is to say.
+    if (!options.quiet && failure.empty()) err << tool_name << ": " << summary() << '\n';
     return as_int(status);
+  }
+
+  // The closing line for people: what compile wrote, or how many warnings check adds.
+  std::string summary() const {
+    auto count = [](std::size_t n, const std::string& what) {
+      return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+    };
+    const std::string counts = count(errors, "error") + ", " + count(warnings, "warning");
+    if (checking)
+      return warnings == 0 ? counts
+                           : counts + " (" + std::to_string(warnings - compile_warnings) +
+                                 " from check alone)";
+    if (written.empty()) return "nothing written: " + counts;
+    std::string files;
+    for (std::size_t i = 0; i < written.size(); ++i)
+      files += std::string(i == 0                    ? ""
+                           : i + 1 == written.size() ? " and "
+                                                     : ", ") +
+               "\"" + written[i] + "\"";
+    return "wrote " + files + (errors + warnings > 0 ? " (" + counts + ")" : "");
   }
 };
 
@@ -148,6 +177,8 @@ compile_result compile(report& r, const compile_request& request, const data_fil
     return result;
   }
   std::vector<diagnostic> all = result.model->diagnostics;
+  r.compile_warnings = static_cast<std::size_t>(std::count_if(
+      all.begin(), all.end(), [](const diagnostic& d) { return d.sev == severity::warning; }));
   if (check) {
     for (diagnostic& d :
          author_warnings(*result.model, *files.line_description, *files.train_scenario, !from_utf8))
@@ -163,8 +194,10 @@ compile_result compile(report& r, const compile_request& request, const data_fil
 exit_status write(report& r, const compile_result& result) {
   try {
     make_directories(r.options.output_dir);
-    for (const std::string& path : write_compiled_files(r.options.output_dir, result.to_write))
+    for (const std::string& path : write_compiled_files(r.options.output_dir, result.to_write)) {
       r.files.push_back(json_text(path));
+      r.written.push_back(path);
+    }
   } catch (const file_error& e) {
     r.fail(e.what());
     return exit_status::usage_or_file_error;
@@ -175,6 +208,7 @@ exit_status write(report& r, const compile_result& result) {
 int run(const compile_options& options, const check_options* check, std::ostream& out,
         std::ostream& err) {
   report r(options, out, err);
+  r.checking = check != nullptr;
   std::optional<compile_request> request = names(r, options);
   if (!request) return r.finish(exit_status::usage_or_file_error, nullptr);
   std::optional<data_files> files = read(r, options);
@@ -207,6 +241,17 @@ int run_compile(const compile_options& options, std::ostream& out, std::ostream&
 
 int run_check(const check_options& options, std::ostream& out, std::ostream& err) {
   return run(options.compile, &options, out, err);
+}
+
+nlohmann::json compile_failure_document(const std::string& message) {
+  nlohmann::json doc;
+  doc["codice_errore"] = 0;
+  doc["posizione_errore"] = 0;
+  doc["diagnostics"] = nlohmann::json::array();
+  doc["files"] = nlohmann::json::array();
+  doc["exit_status"] = as_int(exit_status::usage_or_file_error);
+  doc["error"] = json_text(message);
+  return doc;
 }
 
 }  // namespace scenario

@@ -1,5 +1,6 @@
 #include "tool/compiled_view.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -21,7 +22,9 @@ std::string record_name(const tabella_voci* voci, int k) {
 }  // namespace
 
 std::optional<compiled_kind> kind_from_name(const std::string& path) {
-  const std::string name = std::filesystem::path(path).filename().string();
+  // Without regard to case: names made on Windows often end in ".DAT".
+  std::string name = std::filesystem::path(path).filename().string();
+  for (char& ch : name) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
   if (name.ends_with(geometry_ending)) return compiled_kind::geometry;
   if (name.ends_with(scenario_ending)) return compiled_kind::scenario;
   if (name.ends_with(route_cell_ending)) return compiled_kind::cells;
@@ -44,10 +47,9 @@ std::string scenario_beside(const std::string& cell_path) {
 std::optional<std::string> geometry_beside(const std::string& cell_path, const tabella_voci* voci) {
   const std::filesystem::path p(cell_path);
   const std::filesystem::path dir = p.parent_path();
-  std::error_code ec;
   if (voci && !(*voci)[voce::percorso].nome.empty()) {
     const std::filesystem::path g = dir / geometry_file_name((*voci)[voce::percorso].nome);
-    if (std::filesystem::exists(g, ec)) return g.string();
+    if (file_exists(g.string())) return g.string();
     return std::nullopt;
   }
   // "<route>_<train>.dat": the route is some prefix ending before an underscore.
@@ -55,7 +57,7 @@ std::optional<std::string> geometry_beside(const std::string& cell_path, const t
   for (std::size_t cut = stem.rfind('_'); cut != std::string::npos && cut > 0;
        cut = stem.rfind('_', cut - 1)) {
     const std::filesystem::path g = dir / geometry_file_name(stem.substr(0, cut));
-    if (std::filesystem::exists(g, ec)) return g.string();
+    if (file_exists(g.string())) return g.string();
   }
   return std::nullopt;
 }
@@ -200,6 +202,10 @@ nlohmann::json cell_json(std::size_t index, const cella& c) {
           {"pendenza", c.pendenza}, {"aderenza", c.aderenza}};
 }
 
+std::string shown_name(const std::string& path) {
+  return path == standard_input_name ? "standard input" : path;
+}
+
 std::string clock_text(long_t seconds) {
   const bool negative = seconds < 0;
   const long long s = negative ? -static_cast<long long>(seconds) : seconds;
@@ -240,15 +246,15 @@ template <class T>
 loaded<T> load(const std::string& path, decoded<T> (*decode)(std::string_view)) {
   std::optional<std::string> bytes;
   try {
-    bytes = read_whole_file(path);
+    bytes = path == standard_input_name ? read_standard_input() : read_whole_file(path);
   } catch (const file_error& e) {
     return {std::nullopt, e.what()};
   }
   if (!bytes) return {std::nullopt, file_error(path, "open", ENOENT).what()};
   decoded<T> d = decode(*bytes);
   if (!d)
-    return {std::nullopt, path + ": damaged at byte offset " + std::to_string(d.error.offset) +
-                              ": expected " + d.error.expected};
+    return {std::nullopt, shown_name(path) + ": damaged at byte offset " +
+                              std::to_string(d.error.offset) + ": expected " + d.error.expected};
   return {std::move(d.value), {}};
 }
 

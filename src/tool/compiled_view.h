@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/model.h"
@@ -13,7 +14,12 @@ namespace scenario {
 
 enum class compiled_kind { cells, scenario, geometry };
 
-// "_linea.dat" geometry, ".sim" scenario, any other ".dat" route cells.
+// The name that stands for standard input (or output) where one file is read (or written).
+inline constexpr std::string_view standard_input_name = "-";
+// The path as messages show it: "standard input" for "-".
+std::string shown_name(const std::string& path);
+
+// "_linea.dat" geometry, ".sim" scenario, any other ".dat" route cells; in any letter case.
 std::optional<compiled_kind> kind_from_name(const std::string& path);
 std::optional<compiled_kind> kind_from_word(const std::string& word);
 
@@ -73,7 +79,7 @@ bool is_station_record(const voce_generale& v);
 namespace scenario {
 
 // A compiled file read and decoded, or the message that names the file and, for a damaged file,
-// the byte offset and what was expected there.
+// the byte offset and what was expected there. "-" reads standard input.
 template <class T>
 struct loaded {
   std::optional<T> value;

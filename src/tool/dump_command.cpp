@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <iomanip>
 #include <limits>
 #include <nlohmann/json.hpp>
@@ -18,15 +19,18 @@ namespace {
 
 using json = nlohmann::json;
 
-void print_json(std::ostream& out, const json& doc) {
-  out << json_document(doc);
+void print_json(std::ostream& out, json doc) {
+  out << json_document(std::move(doc));
 }
 
 // "PATH: ", or nothing for version control, which hands over the same bytes under a different
 // temporary name each time.
 std::string heading(const dump_options& o) {
-  return o.textconv ? std::string() : utf8_text(o.path) + ": ";
+  return o.textconv ? std::string() : utf8_text(shown_name(o.path)) + ": ";
 }
+
+// Reports a file that cannot be dumped and returns the exit status.
+using failure = std::function<int(const std::string& message)>;
 
 std::string metres(long long m) {
   return std::to_string(m) + " m";
@@ -52,15 +56,13 @@ const line_property line_properties[] = {
     {"scenery (montagna)", "scenery", &cella::montagna, as_is},
 };
 
-int dump_cells(const dump_options& o, std::ostream& out, std::ostream& err) {
+int dump_cells(const dump_options& o, std::ostream& out, const failure& fail) {
   const loaded<std::vector<cella>> cells = load_route_cells(o.path);
-  if (!cells) {
-    print_error(err, cells.message);
-    return as_int(exit_status::usage_or_file_error);
-  }
+  if (!cells) return fail(cells.message);
   // Names of stations and boards come from the scenario file beside, when there is a sound one.
+  const bool from_input = o.path == standard_input_name;
   const loaded<tabella_voci> voci =
-      o.textconv ? loaded<tabella_voci>{} : load_scenario(scenario_beside(o.path));
+      o.textconv || from_input ? loaded<tabella_voci>{} : load_scenario(scenario_beside(o.path));
   const tabella_voci* names = voci ? &*voci : nullptr;
 
   const std::vector<cella>& c = *cells;
@@ -95,7 +97,7 @@ int dump_cells(const dump_options& o, std::ostream& out, std::ostream& err) {
       for (std::size_t i = 0; i < c.size(); ++i) all.push_back(cell_json(i, c[i]));
       doc["all_cells"] = std::move(all);
     }
-    print_json(out, doc);
+    print_json(out, std::move(doc));
     return as_int(exit_status::ok);
   }
 
@@ -107,7 +109,9 @@ int dump_cells(const dump_options& o, std::ostream& out, std::ostream& err) {
          "  at p stands in the cell that starts at p + 50, a code cut point in the one at p\n";
   if (c.size() > 1)
     out << "  identity: cell 1 valore1 " << c[1].valore1 << ", code " << c[1].valore2 << '\n';
-  if (!voci && !o.textconv) out << "  (no sound scenario file beside: names not shown)\n";
+  if (!voci && !o.textconv)
+    out << (from_input ? "  (read from standard input: names not shown)\n"
+                       : "  (no sound scenario file beside: names not shown)\n");
   out << "\nobjects: " << objects.size() << '\n';
   for (std::size_t i : objects)
     out << "  cell " << std::setw(6) << i << std::setw(10) << cell_position(i) << " m  "
@@ -149,6 +153,65 @@ bool is_empty_record(const voce_generale& v) {
   return v == voce_generale{};
 }
 
+// What a station's kind does to its area and to the cells (P its position, L its length).
+std::string kind_effect(int kind) {
+  if (kind >= 25) return "area centred on P, no end cell, no approach marks";
+  if (kind == 5 || kind == 6) return "area P-L to P+150, no approach marks";
+  if (kind == 7 || kind == 8) return "area P-L to P+L";
+  return "area centred on P";
+}
+
+// The length L written on the station's line, from the start of the area its kind gave.
+long long station_length(const voce_generale& v) {
+  const long long before = static_cast<long long>(v.posizione) - v.inizio;
+  return v.tipo >= 5 && v.tipo <= 8 ? before : 2 * before;
+}
+
+// Values 4 to 13 of the station's line, in the order written there.
+std::vector<long long> station_line_values(const voce_generale& v) {
+  return {v.ottetto0, v.ottetto4, v.ottetto3, v.intero1, v.intero2,
+          v.ottetto1, v.intero3,  v.intero4,  v.intero5, v.ottetto2};
+}
+
+// A progressive's value as its line wrote it: the ordering adds 100 to it when its flag is 1.
+long long progressive_line_value(const voce_generale& v) {
+  return v.posizione == 1 ? static_cast<long long>(v.fine) - 100 : v.fine;
+}
+
+json named_fields(int k, const voce_generale& v, const std::string& role) {
+  if (role == "station")
+    return {{"position_m", v.posizione},
+            {"kind", v.tipo},
+            {"kind_gives", kind_effect(v.tipo)},
+            {"length_m", station_length(v)},
+            {"values_4_to_13", station_line_values(v)},
+            {"time", clock_text(v.orario)},
+            {"name", utf8_text(v.nome)},
+            {"area_from_m", v.inizio},
+            {"area_to_m", v.fine}};
+  if (role == "progressive")
+    return {{"position_m", v.inizio},
+            {"value", v.fine},
+            {"value_on_its_line", progressive_line_value(v)},
+            {"flag", v.posizione}};
+  if (role == "train and route data")
+    return {
+        {"braked_mass_percent", v.inizio}, {"route_length_m", v.fine}, {"coaches", v.posizione}};
+  if (k == voce::percorso)
+    return {{"name", utf8_text(v.nome)},    {"sfondo_uno", v.inizio},
+            {"sfondo_due", v.posizione},    {"sfondo_tre", v.fine},
+            {"identity_marker", v.intero1}, {"identity_code", v.orario}};
+  if (k == voce::treno)
+    return {{"name", utf8_text(v.nome)},
+            {"signal_repetition_from_m", v.inizio},
+            {"signal_repetition_to_m", v.fine},
+            {"codes", v.posizione},
+            {"sand", v.intero1},
+            {"clock", clock_text(v.intero3 * 3600 + v.intero4 * 60 + v.intero5)}};
+  if (role == "text board") return {{"text", utf8_text(v.nome)}};
+  return json::object();
+}
+
 json record_json(int k, const voce_generale& v) {
   json j = {{"record", k},
             {"role", role_of(k, v)},
@@ -171,6 +234,7 @@ json record_json(int k, const voce_generale& v) {
   const std::string role = j["role"];
   if (role == "station") j["time"] = clock_text(v.orario);
   if (k == voce::treno) j["clock"] = clock_text(v.intero3 * 3600 + v.intero4 * 60 + v.intero5);
+  if (!is_empty_record(v)) j["fields"] = named_fields(k, v, role);
   return j;
 }
 
@@ -178,22 +242,28 @@ std::string record_words(int k, const voce_generale& v) {
   const std::string role = role_of(k, v);
   const std::string name = "\"" + utf8_text(v.nome) + "\"";
   auto n = [](long long x) { return std::to_string(x); };
-  if (role == "station")
-    return "station " + name + ": kind " + n(v.tipo) + ", position " + metres(v.posizione) +
-           ", area " + n(v.inizio) + " to " + metres(v.fine) + ", time " + clock_text(v.orario) +
-           "; ottetto0 " + n(v.ottetto0) + ", intero1..5 " + n(v.intero1) + " " + n(v.intero2) +
-           " " + n(v.intero3) + " " + n(v.intero4) + " " + n(v.intero5) + ", ottetto1..4 " +
-           n(v.ottetto1) + " " + n(v.ottetto2) + " " + n(v.ottetto3) + " " + n(v.ottetto4);
+  if (role == "station") {
+    std::string values;
+    for (long long x : station_line_values(v)) values += (values.empty() ? "" : " ") + n(x);
+    return "station " + name + ": position " + metres(v.posizione) + ", kind " + n(v.tipo) + " (" +
+           kind_effect(v.tipo) + "), length " + metres(station_length(v)) +
+           ", values 4 to 13: " + values + ", time " + clock_text(v.orario) + "; area " +
+           n(v.inizio) + " to " + metres(v.fine);
+  }
   if (role == "text board") return "text board " + name;
-  if (role == "progressive")
-    return "progressive: position " + metres(v.inizio) + ", value " + n(v.fine) + ", flag " +
+  if (role == "progressive") {
+    std::string value = n(v.fine);
+    if (progressive_line_value(v) != v.fine)
+      value += " (" + n(progressive_line_value(v)) + " on its line: flag 1 adds 100)";
+    return "progressive: position " + metres(v.inizio) + ", value " + value + ", flag " +
            n(v.posizione);
+  }
   if (role == "train and route data")
     return "train and route data: braked mass " + n(v.inizio) + " %, route length " +
            metres(v.fine) + ", coaches " + n(v.posizione);
   if (role == "route")
     return "route " + name + ": sfondo uno " + n(v.inizio) + ", due " + n(v.posizione) + ", tre " +
-           n(v.fine) + ", intero1 " + n(v.intero1) + ", identity code " + n(v.orario);
+           n(v.fine) + ", identity marker " + n(v.intero1) + ", identity code " + n(v.orario);
   if (role == "train")
     return "train " + name + ": signal repetition " + n(v.inizio) + " to " + metres(v.fine) + ", " +
            n(v.posizione) + " codes, sand " + n(v.intero1) + ", clock " +
@@ -201,12 +271,17 @@ std::string record_words(int k, const voce_generale& v) {
   return role;
 }
 
-int dump_scenario(const dump_options& o, std::ostream& out, std::ostream& err) {
+// How the records' words relate to the lines of the data files, where they do not show it.
+constexpr const char* scenario_legend =
+    "  a station shows its \"stazione\" line (position, kind, length, values 4 to 13, time), then\n"
+    "  the area its kind gives; the 5th value is stored as 0 below 600 m, the 6th for kinds 5 to "
+    "8,\n"
+    "  and both for the first station. The progressives stand in records 81 to 83 by position,\n"
+    "  the farthest first, whichever key (\"uno\", \"due\", \"tre\") gave them.\n";
+
+int dump_scenario(const dump_options& o, std::ostream& out, const failure& fail) {
   const loaded<tabella_voci> voci = load_scenario(o.path);
-  if (!voci) {
-    print_error(err, voci.message);
-    return as_int(exit_status::usage_or_file_error);
-  }
+  if (!voci) return fail(voci.message);
   if (o.json) {
     json doc;
     doc["file"] = utf8_text(o.path);
@@ -217,12 +292,12 @@ int dump_scenario(const dump_options& o, std::ostream& out, std::ostream& err) {
       if (o.all || !is_empty_record(v)) records.push_back(record_json(k, v));
     }
     doc["records"] = std::move(records);
-    print_json(out, doc);
+    print_json(out, std::move(doc));
     return as_int(exit_status::ok);
   }
   out << heading(o) << "scenario file, 87 records";
   if (!o.all) out << " (empty ones left out)";
-  out << '\n';
+  out << '\n' << scenario_legend;
   for (int k = 0; k < general_record_count; ++k) {
     const voce_generale& v = (*voci)[static_cast<std::size_t>(k)];
     if (o.all || !is_empty_record(v))
@@ -236,8 +311,9 @@ int dump_scenario(const dump_options& o, std::ostream& out, std::ostream& err) {
 
 struct geometry_summary {
   std::size_t computed = 0;  // both coordinates Doubles
+  std::size_t fixed = 0;     // points 0 and 1 as the format fixes them: Integers (0, 0), (0, 1)
   std::size_t empty = 0;     // both coordinates empty
-  std::size_t other = 0;     // Integers, Longs, or one coordinate missing
+  std::size_t other = 0;     // Integers or Longs elsewhere, or one coordinate missing
   double min_x = 0, max_x = 0, min_y = 0, max_y = 0;
   double length = 0;  // along consecutive points that both have coordinates
   long last_with_value = -1;
@@ -254,6 +330,9 @@ geometry_summary summarize(const track_points& t) {
     const tagged_value x = t.get(m, 0), y = t.get(m, 1);
     if (x.kind == value_kind::double_ && y.kind == value_kind::double_)
       ++s.computed;
+    else if (m < 2 && x == tagged_value::integer(0) &&
+             y == tagged_value::integer(static_cast<std::int16_t>(m)))
+      ++s.fixed;
     else if (x.kind == value_kind::empty && y.kind == value_kind::empty)
       ++s.empty;
     else
@@ -294,12 +373,9 @@ std::string coordinate_text(const tagged_value& v) {
   return buf;
 }
 
-int dump_geometry(const dump_options& o, std::ostream& out, std::ostream& err) {
+int dump_geometry(const dump_options& o, std::ostream& out, const failure& fail) {
   const loaded<track_points> t = load_geometry(o.path);
-  if (!t) {
-    print_error(err, t.message);
-    return as_int(exit_status::usage_or_file_error);
-  }
+  if (!t) return fail(t.message);
   const geometry_summary s = summarize(*t);
   const long step = o.all ? 1 : o.step;
   const std::vector<std::size_t> at = sample_points(*t, step, s.last_with_value);
@@ -309,6 +385,7 @@ int dump_geometry(const dump_options& o, std::ostream& out, std::ostream& err) {
     doc["kind"] = "geometry";
     doc["points"] = t->points();
     doc["computed_points"] = s.computed;
+    doc["fixed_start_points"] = s.fixed;
     doc["empty_points"] = s.empty;
     doc["other_points"] = s.other;
     doc["last_point_with_value"] = s.last_with_value;
@@ -321,7 +398,7 @@ int dump_geometry(const dump_options& o, std::ostream& out, std::ostream& err) {
       list.push_back(
           {{"m", m}, {"x", coordinate_json(t->get(m, 0))}, {"y", coordinate_json(t->get(m, 1))}});
     doc["samples"] = std::move(list);
-    print_json(out, doc);
+    print_json(out, std::move(doc));
     return as_int(exit_status::ok);
   }
   char box[256];
@@ -330,8 +407,11 @@ int dump_geometry(const dump_options& o, std::ostream& out, std::ostream& err) {
   char length[64];
   std::snprintf(length, sizeof length, "%.1f m", s.length);
   out << heading(o) << "line geometry\n"
-      << "  " << t->points() << " points (0 to " << t->last_index() << "): " << s.computed
-      << " computed, " << s.empty << " empty, " << s.other << " other (Integer or Long)\n"
+      << "  " << t->points() << " points (0 to " << t->last_index() << "): " << s.fixed
+      << " fixed start points (the Integers (0, 0) and (0, 1)), " << s.computed << " computed, "
+      << s.empty << " empty";
+  if (s.other > 0) out << ", " << s.other << " other (an Integer or Long, or one coordinate alone)";
+  out << '\n'
       << "  last point with a value: " << s.last_with_value << '\n'
       << "  bounding box: " << box << '\n'
       << "  length along the points: " << length << '\n'
@@ -345,34 +425,41 @@ int dump_geometry(const dump_options& o, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int run_dump(const dump_options& o, std::ostream& out, std::ostream& err) {
+  const failure fail = [&](const std::string& message) {
+    print_error(err, message);
+    if (o.json) print_json(out, dump_failure_document(o.path, message));
+    return as_int(exit_status::usage_or_file_error);
+  };
   std::optional<compiled_kind> kind;
   if (o.kind) {
     kind = kind_from_word(*o.kind);
-    if (!kind) {
-      print_error(err, "unknown kind \"" + *o.kind + "\": cells, scenario or geometry");
-      return as_int(exit_status::usage_or_file_error);
-    }
+    if (!kind) return fail("unknown kind \"" + *o.kind + "\": cells, scenario or geometry");
+  } else if (o.path == standard_input_name) {
+    return fail("standard input has no name to tell its kind: give --kind");
   } else {
     kind = kind_from_name(o.path);
-    if (!kind) {
-      print_error(err, "cannot tell the kind of \"" + o.path +
-                           "\" from its name (_linea.dat, .sim, .dat): give --kind");
-      return as_int(exit_status::usage_or_file_error);
-    }
+    if (!kind)
+      return fail("cannot tell the kind of \"" + o.path +
+                  "\" from its name (_linea.dat, .sim, .dat): give --kind");
   }
-  if (o.step < 1) {
-    print_error(err, "--step must be at least 1");
-    return as_int(exit_status::usage_or_file_error);
-  }
+  if (o.step < 1) return fail("--step must be at least 1");
   switch (*kind) {
     case compiled_kind::cells:
-      return dump_cells(o, out, err);
+      return dump_cells(o, out, fail);
     case compiled_kind::scenario:
-      return dump_scenario(o, out, err);
+      return dump_scenario(o, out, fail);
     case compiled_kind::geometry:
-      return dump_geometry(o, out, err);
+      return dump_geometry(o, out, fail);
   }
   return as_int(exit_status::usage_or_file_error);
+}
+
+json dump_failure_document(const std::string& path, const std::string& message) {
+  json doc;
+  doc["file"] = path.empty() ? json(nullptr) : json(utf8_text(path));
+  doc["error"] = json_text(message);
+  doc["exit_status"] = as_int(exit_status::usage_or_file_error);
+  return doc;
 }
 
 }  // namespace scenario

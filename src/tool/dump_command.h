@@ -1,6 +1,7 @@
 // `scenario dump`: one compiled file in words or as one JSON document.
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -8,7 +9,7 @@
 namespace scenario {
 
 struct dump_options {
-  std::string path;
+  std::string path;                 // "-": standard input, with `kind`
   std::optional<std::string> kind;  // "cells", "scenario" or "geometry"; else from the file name
   bool json = false;
   bool all = false;  // every cell, every record, every point
@@ -19,7 +20,12 @@ struct dump_options {
 };
 
 // `out` receives the dump, `err` the messages for people. Returns the exit status: 0, or 2 for a
-// usage error or a file that cannot be read or decoded.
+// usage error or a file that cannot be read or decoded (with --json, `out` then receives
+// dump_failure_document).
 int run_dump(const dump_options& options, std::ostream& out, std::ostream& err);
+
+// The JSON document of a dump that failed: the file (null when none was named), the error message
+// and the exit status.
+nlohmann::json dump_failure_document(const std::string& path, const std::string& message);
 
 }  // namespace scenario

@@ -1,7 +1,5 @@
 #include "tool/export_command.h"
 
-#include <filesystem>
-
 #include "compiler/exit_status.h"
 #include "content/documents.h"
 #include "platform/files.h"
@@ -18,17 +16,18 @@ int run_export(const export_options& options, std::ostream& out, std::ostream& e
     print_error(err, e.what());
     return as_int(exit_status::usage_or_file_error);
   }
-  if (!options.force) {
-    for (const text_document& doc : documents) {
-      const std::string path = join_path(options.output_dir, doc.file_name);
-      if (std::filesystem::exists(std::filesystem::symlink_status(path))) {
-        print_error(err, "\"" + path +
-                             "\" already exists; nothing was written (give --force to replace it)");
-        return as_int(exit_status::usage_or_file_error);
+  try {
+    if (!options.force) {
+      for (const text_document& doc : documents) {
+        const std::string path = join_path(options.output_dir, doc.file_name);
+        if (file_exists(path)) {
+          print_error(
+              err,
+              "\"" + path + "\" already exists; nothing was written (give --force to replace it)");
+          return as_int(exit_status::usage_or_file_error);
+        }
       }
     }
-  }
-  try {
     for (const text_document& doc : documents) {
       const std::string path = join_path(options.output_dir, doc.file_name);
       replace_file(path, doc.bytes());

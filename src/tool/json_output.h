@@ -13,6 +13,8 @@ nlohmann::json json_text(std::string_view bytes);
 
 // The document as indented text with a final newline. Never throws on text: a string that did not
 // come through json_text has its bad bytes replaced rather than ending the run without a report.
-std::string json_document(const nlohmann::json& doc);
+// Characters XML forbids are replaced in every string too (without_forbidden_characters), so the
+// document suits any reader, and a name means the same in it as in an SVG.
+std::string json_document(nlohmann::json doc);
 
 }  // namespace scenario

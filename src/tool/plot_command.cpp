@@ -12,7 +12,9 @@
 
 namespace scenario {
 
-int run_plot(const plot_options& o, std::ostream& out, std::ostream& err) {
+namespace {
+
+int plot(const plot_options& o, std::ostream& out, std::ostream& err) {
   auto fail = [&](const std::string& message) {
     print_error(err, message);
     return as_int(exit_status::usage_or_file_error);
@@ -26,7 +28,7 @@ int run_plot(const plot_options& o, std::ostream& out, std::ostream& err) {
   // A file named on the command line must be sound; one found beside may be missing.
   loaded<tabella_voci> voci;
   const std::string scenario_path = o.scenario_path.value_or(scenario_beside(o.cell_path));
-  if (o.scenario_path || std::filesystem::exists(scenario_path)) {
+  if (o.scenario_path || file_exists(scenario_path)) {
     voci = load_scenario(scenario_path);
     if (!voci) return fail(voci.message);
     in.voci = &*voci;
@@ -73,7 +75,7 @@ int run_plot(const plot_options& o, std::ostream& out, std::ostream& err) {
     other_cells = load_route_cells(*o.compare);
     if (!other_cells) return fail(other_cells.message);
     const std::string other_scenario = scenario_beside(*o.compare);
-    if (std::filesystem::exists(other_scenario)) {
+    if (file_exists(other_scenario)) {
       other_voci = load_scenario(other_scenario);
       if (!other_voci) return fail(other_voci.message);
     }
@@ -103,14 +105,25 @@ int run_plot(const plot_options& o, std::ostream& out, std::ostream& err) {
         in.notes.push_back(group_title(c.group) + ": " + kind_word(c.kind) + " " + change_words(c));
   }
 
-  try {
-    make_directories(std::filesystem::path(o.output).parent_path().string());
-    replace_file(o.output, render_plot(in));
-  } catch (const file_error& e) {
-    return fail(e.what());
+  if (o.output == standard_input_name) {
+    out << render_plot(in);
+    return as_int(exit_status::ok);
   }
+  make_directories(std::filesystem::path(o.output).parent_path().string());
+  replace_file(o.output, render_plot(in));
   out << o.output << '\n';
   return as_int(exit_status::ok);
+}
+
+}  // namespace
+
+int run_plot(const plot_options& o, std::ostream& out, std::ostream& err) {
+  try {
+    return plot(o, out, err);
+  } catch (const file_error& e) {
+    print_error(err, e.what());
+    return as_int(exit_status::usage_or_file_error);
+  }
 }
 
 }  // namespace scenario

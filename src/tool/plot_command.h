@@ -10,7 +10,7 @@ namespace scenario {
 
 struct plot_options {
   std::string cell_path;
-  std::string output;
+  std::string output;                        // "-": standard output
   std::optional<std::string> scenario_path;  // else the .sim beside the cell file
   std::optional<std::string> geometry_path;  // else <route>_linea.dat beside it
   // A second compiled scenario (its route cell file) drawn over the first, the differences marked.

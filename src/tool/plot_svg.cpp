@@ -31,7 +31,8 @@ constexpr const char* colour_down = "#2a8c8c";
 constexpr const char* colour_scenery = "#c8b49a";
 constexpr const char* colour_compare = "#c2185b";
 
-std::string esc(std::string_view s) {
+std::string esc(std::string_view text) {
+  const std::string s = without_forbidden_characters(text);
   std::string out;
   for (char c : s) {
     switch (c) {
@@ -48,11 +49,7 @@ std::string esc(std::string_view s) {
         out += "&quot;";
         break;
       default:
-        // Control characters are not allowed in XML 1.0.
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n')
-          out += ' ';
-        else
-          out += c;
+        out += c;
     }
   }
   return out;

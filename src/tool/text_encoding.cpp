@@ -89,6 +89,25 @@ std::string utf8_text(std::string_view bytes) {
   return out;
 }
 
+std::string without_forbidden_characters(std::string_view text) {
+  constexpr std::string_view replacement = "\xEF\xBF\xBD";
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<std::uint8_t>(text[i]);
+    if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') {
+      out += replacement;
+    } else if (byte == 0xEF && text.substr(i, 2) == "\xEF\xBF" && i + 2 < text.size() &&
+               (text[i + 2] == '\xBE' || text[i + 2] == '\xBF')) {
+      out += replacement;
+      i += 2;
+    } else {
+      out.push_back(text[i]);
+    }
+  }
+  return out;
+}
+
 std::size_t utf8_sequence_at(std::string_view bytes, std::size_t i) {
   if (i >= bytes.size() || static_cast<std::uint8_t>(bytes[i]) < 0x80) return 0;
   // The longest prefix judged well-formed on its own is the sequence.

@@ -17,6 +17,11 @@ bool is_utf8(std::string_view bytes);
 // so a text is never half converted.
 std::string utf8_text(std::string_view bytes);
 
+// `text` with the characters XML 1.0 forbids replaced by U+FFFD: the control characters but tab,
+// line feed and carriage return, and the noncharacters U+FFFE and U+FFFF (bytes EF BF BE and
+// EF BF BF). A name may hold any of them; an SVG or JSON reader must still take the document.
+std::string without_forbidden_characters(std::string_view text);
+
 // Where a UTF-8 to Windows-1252 conversion stopped: 1-based line and byte column of the character,
 // and its code point (0 when the bytes there are not UTF-8 at all).
 struct conversion_fault {

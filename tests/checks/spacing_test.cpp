@@ -176,7 +176,7 @@ TEST(SpacingPass, TakenWindowGivesFault12AndTheOtherWindowsGoOn) {
   put(c, 110, end, 130);
   put_all(c, {95, 94, 93}, station);
   EXPECT_EQ(run_and_collect_markers(c), (cells{82, 89}));
-  expect_faults(c, {fault(12, 5000)});
+  expect_faults(c, {fault{12, 5000}});
 }
 
 struct inside_example {
@@ -241,7 +241,7 @@ TEST(SpacingPass, Fault13InsideStopsFurtherInsideMarkers) {
   put_all(c, {107, 108, 109}, station);
   // No marker at 116 or 124: the counter runs on past 8.
   EXPECT_EQ(run_and_collect_markers(c), (cells{82, 89, 95}));
-  expect_faults(c, {fault(13, 5400)});
+  expect_faults(c, {fault{13, 5400}});
 }
 
 struct after_example {
@@ -286,7 +286,7 @@ TEST(SpacingPass, Fault13AfterTheEndIsPlacedAtTheEndCell) {
   put(c, 125, signal);
   put_all(c, {124, 123}, station);
   EXPECT_EQ(run_and_collect_markers(c), (cells{82, 89, 95, 108, 116}));
-  expect_faults(c, {fault(13, 6000)});
+  expect_faults(c, {fault{13, 6000}});
 }
 
 TEST(SpacingPass, FastRestrictionLooksFromItsOwnEnd) {
@@ -319,7 +319,7 @@ TEST(SpacingPass, StartWithoutEndStopsAtTheLastCell) {
     put(c, 40, start, 60);
     put_all(c, {47, 48}, station);
     EXPECT_EQ(run_and_collect_markers(c), (cells{22, 29, 35}));
-    expect_faults(c, {fault(13, 2400)});
+    expect_faults(c, {fault{13, 2400}});
   }
   {
     SCOPED_TRACE("fast: no look-ahead");
@@ -431,7 +431,7 @@ INSTANTIATE_TEST_SUITE_P(, SignalBeforeAWarningBoard,
                                                          0,
                                                          0,
                                                          signal,
-                                                         {fault(11, 1500)}}),
+                                                         {fault{11, 1500}}}),
                          test_support::name_from_what{});
 
 TEST(SpacingPass, LastFaultWinsAndEveryFaultIsKept) {
@@ -444,7 +444,7 @@ TEST(SpacingPass, LastFaultWinsAndEveryFaultIsKept) {
   put_all(c, {95, 94, 93}, station);
   put_all(c, {107, 108, 109}, station);
   run_spacing_pass(c);
-  expect_faults(c, {fault(11, 2500), fault(12, 5000), fault(13, 5400)});
+  expect_faults(c, {fault{11, 2500}, fault{12, 5000}, fault{13, 5400}});
 }
 
 TEST(SpacingPass, RouteWithoutRestrictionsIsLeftUntouched) {

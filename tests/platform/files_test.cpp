@@ -1,12 +1,16 @@
 #include "platform/files.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 
+#include "platform/interrupts.h"
 #include "support/case_name.h"
 #include "support/temp_dir.h"
 
@@ -211,6 +215,174 @@ TEST(RemoveFile, AbsentFileIsNoError) {
   dir.write("here", "x");
   remove_file(dir.file("here"));
   EXPECT_FALSE(dir.exists("here"));
+}
+
+TEST(ReadWholeFile, AFileOverTheLimitIsRefusedFromItsSizeAlone) {
+  temp_dir dir;
+  // 100 GiB of holes: reading it, or only making room for it, would exhaust the memory.
+  dir.write("huge", "");
+  ASSERT_EQ(::truncate(dir.file("huge").c_str(), off_t{100} << 30), 0);
+  try {
+    read_whole_file(dir.file("huge"));
+    FAIL() << "expected file_error";
+  } catch (const file_error& e) {
+    EXPECT_EQ(std::string(e.what()), "cannot read \"" + dir.file("huge") +
+                                         "\": it holds 107374182400 bytes; an input may hold at "
+                                         "most 268435456 bytes (256 MiB)");
+  }
+  dir.write("small", "12345");
+  EXPECT_EQ(read_whole_file(dir.file("small"), {}, 5), "12345");
+  EXPECT_THROW(read_whole_file(dir.file("small"), {}, 4), file_error);
+}
+
+// Standard input of this process, for the length of one test, comes from a file.
+class input_from {
+ public:
+  explicit input_from(const std::string& path) : saved_(::dup(STDIN_FILENO)) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    ::dup2(fd, STDIN_FILENO);
+    ::close(fd);
+  }
+  ~input_from() {
+    ::dup2(saved_, STDIN_FILENO);
+    ::close(saved_);
+  }
+
+ private:
+  int saved_;
+};
+
+TEST(ReadStandardInput, ReadsToTheEndWithinTheLimit) {
+  temp_dir dir;
+  const std::string bytes(100000, '\xA7');  // more than the first guess of the buffer
+  dir.write("in", bytes);
+  {
+    input_from in(dir.file("in"));
+    EXPECT_EQ(read_standard_input(), bytes);
+  }
+  input_from in(dir.file("in"));
+  try {
+    read_standard_input(99999);
+    FAIL() << "expected file_error";
+  } catch (const file_error& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "cannot read \"standard input\": it holds more than 99999 bytes, the most an input "
+              "may hold");
+  }
+}
+
+TEST(FileExists, ANameTakenByAnythingCountsAndAFailedLookupIsAnError) {
+  temp_dir dir;
+  dir.write("plain", "");
+  std::filesystem::create_symlink("nowhere", dir.file("dangling"));
+  std::filesystem::create_symlink("loop", dir.file("loop"));
+  EXPECT_TRUE(file_exists(dir.file("plain")));
+  EXPECT_TRUE(file_exists(dir.file("dangling")));
+  EXPECT_TRUE(file_exists(dir.file("loop")));
+  EXPECT_FALSE(file_exists(dir.file("missing")));
+  EXPECT_FALSE(file_exists(dir.file("plain/under")));  // a file where a folder would be
+  const std::string too_long = dir.file(std::string(5000, 'n'));
+  try {
+    file_exists(too_long);
+    FAIL() << "expected file_error";
+  } catch (const file_error& e) {
+    EXPECT_NE(std::string(e.what()).find("\": File name too long"), std::string::npos);
+  }
+}
+
+TEST(CheckReplaceable, ADirectoryInTheWayOrAMissingFolderIsNamed) {
+  temp_dir dir;
+  dir.write("older.dat", "x");
+  std::filesystem::create_directory(dir.file("folder.dat"));
+  EXPECT_NO_THROW(check_replaceable(dir.file("older.dat")));
+  EXPECT_NO_THROW(check_replaceable(dir.file("new.dat")));
+  const std::pair<std::string, std::string> refused[] = {
+      {dir.file("folder.dat"), "cannot replace \"$P\": Is a directory"},
+      {dir.file("missing/new.dat"), "cannot create \"$P\": No such file or directory"},
+      {dir.file("older.dat/new.dat"), "cannot create \"$P\": Not a directory"},
+  };
+  for (const auto& [path, message] : refused) {
+    try {
+      check_replaceable(path);
+      ADD_FAILURE() << "expected file_error for " << path;
+    } catch (const file_error& e) {
+      std::string expected = message;
+      expected.replace(expected.find("$P"), 2, path);
+      EXPECT_EQ(std::string(e.what()), expected);
+    }
+  }
+}
+
+TEST(StagedFile, TakesTheNameOnlyWhenCommitted) {
+  temp_dir dir;
+  dir.write("out.dat", "older");
+  {
+    staged_file staged(dir.file("out.dat"), 3, [](const byte_sink& sink) { sink(0, "new"); });
+    EXPECT_EQ(dir.read("out.dat"), "older");
+    EXPECT_EQ(dir.count(), 2u);  // the older file and the temporary
+  }
+  EXPECT_EQ(dir.read("out.dat"), "older");  // never committed: the temporary is gone
+  EXPECT_EQ(dir.count(), 1u);
+  staged_file staged(dir.file("out.dat"), 3, [](const byte_sink& sink) { sink(0, "new"); });
+  staged.commit();
+  EXPECT_EQ(dir.read("out.dat"), "new");
+  EXPECT_EQ(dir.count(), 1u);
+}
+
+int failing_fsync(int) {
+  errno = EIO;
+  return -1;
+}
+
+TEST(ReplaceFile, AFileThatCannotReachTheDiskKeepsTheOlderOne) {
+  temp_dir dir;
+  dir.write("out.dat", "old content");
+  EXPECT_THROW(replace_file(dir.file("out.dat"), "new content", {.fsync = &failing_fsync}),
+               file_error);
+  EXPECT_EQ(dir.read("out.dat"), "old content");
+  EXPECT_EQ(dir.count(), 1u);
+  // Without the flush the system's refusal to flush is never met.
+  replace_file(dir.file("out.dat"), "new content", {.fsync = &failing_fsync}, flush::none);
+  EXPECT_EQ(dir.read("out.dat"), "new content");
+}
+
+TEST(JoinPath, AnEmptyFolderIsTheCurrentOneNotTheRoot) {
+  EXPECT_EQ(join_path("", "x.dat"), "x.dat");
+  EXPECT_EQ(join_path("out", "x.dat"), "out/x.dat");
+  EXPECT_EQ(folder_of("x.dat"), ".");
+  EXPECT_EQ(folder_of("/x.dat"), "/");
+  EXPECT_EQ(folder_of("a/b/x.dat"), "a/b");
+}
+
+// An interrupt removes what is marked, and only that, and ends with 128 + the signal's number.
+TEST(RemovedOnInterrupt, MarkedFilesGoAndTheStatusNamesTheSignal) {
+  temp_dir dir;
+  auto interrupted_while_marked = [&](int signal_number) {
+    remove_temporaries_on_interrupt();
+    dir.write("kept", "k");
+    { removed_on_interrupt done(dir.file("kept")); }
+    removed_on_interrupt mark(dir.file("marked"));
+    dir.write("marked", "m");
+    std::raise(signal_number);
+    std::_Exit(0);  // not reached
+  };
+  EXPECT_EXIT(interrupted_while_marked(SIGINT), ::testing::ExitedWithCode(130), "");
+  EXPECT_FALSE(dir.exists("marked"));
+  EXPECT_TRUE(dir.exists("kept"));
+  EXPECT_EXIT(interrupted_while_marked(SIGTERM), ::testing::ExitedWithCode(143), "");
+  EXPECT_FALSE(dir.exists("marked"));
+
+  // A program started with interrupts ignored (a background job) goes on ignoring them.
+  auto ignored = [&] {
+    std::signal(SIGINT, SIG_IGN);
+    remove_temporaries_on_interrupt();
+    removed_on_interrupt mark(dir.file("marked"));
+    dir.write("marked", "m");
+    std::raise(SIGINT);
+    std::_Exit(7);
+  };
+  EXPECT_EXIT(ignored(), ::testing::ExitedWithCode(7), "");
+  EXPECT_TRUE(dir.exists("marked"));
 }
 
 }  // namespace

@@ -17,10 +17,10 @@ using test_support::temp_dir;
 using test_support::program_output;
 
 // Copies the program into `dir` and runs it from the root directory with no terminal on stdin.
-program_output run_copy_in(const temp_dir& dir) {
+program_output run_copy_in(const temp_dir& dir, const std::vector<std::string>& args = {}) {
   std::filesystem::copy_file(test_support::built_program("roma_pisa"), dir.file("roma_pisa"),
                              std::filesystem::copy_options::overwrite_existing);
-  return test_support::run_program(dir.file("roma_pisa"), {}, {"/", {}});
+  return test_support::run_program(dir.file("roma_pisa"), args, {"/", {}});
 }
 
 // What a run leaves: the three compiled files and the three documents; the data files are gone.
@@ -52,6 +52,20 @@ TEST(MainProgram, CompilesItsBuiltInScenarioNextToItself) {
   EXPECT_EQ(dir.count(), 7u);
   for (std::size_t i = 0; i < before.size(); ++i)
     EXPECT_EQ(dir.read(left_by_a_run[i]), before[i]) << left_by_a_run[i];
+}
+
+// Asked for its help or version, or given a word it does not know, the program compiles nothing
+// and writes nothing next to itself.
+TEST(MainProgram, ArgumentsNeverStartACompile) {
+  temp_dir dir;
+  const std::pair<std::vector<std::string>, int> runs[] = {
+      {{"--help"}, 0}, {{"--version"}, 0}, {{"-h"}, 0}, {{"--bogus"}, 2}, {{"--help", "extra"}, 2}};
+  for (const auto& [arguments, status] : runs) {
+    const program_output r = run_copy_in(dir, arguments);
+    EXPECT_EQ(r.status, status) << arguments[0] << ": " << r.err;
+    EXPECT_EQ(r.err.find("Attendere"), std::string::npos) << arguments[0];
+    EXPECT_EQ(dir.count(), 1u) << arguments[0];  // the program alone
+  }
 }
 
 TEST(MainProgram, FileThatCannotBeWrittenEndsWithStatus2AndItsName) {

@@ -155,14 +155,17 @@ TEST(CompileDirectory, GuardCheckFailureWritesNoCompiledFile) {
   EXPECT_FALSE(dir.exists(geometry));
 }
 
-TEST(CompileDirectory, UnwritableTargetGivesFileErrorAndKeepsEarlierFiles) {
+TEST(CompileDirectory, UnwritableTargetGivesFileErrorAndKeepsEveryOlderFile) {
   temp_dir dir;
   write_data(dir, small_line, small_train);
-  // A directory in the way of the route cell file: the last write fails.
+  dir.write(geometry, "older geometry");
+  dir.write(scenario_file, "older scenario");
+  // A directory in the way of the route cell file, the last of the three.
   std::filesystem::create_directory(dir.file(cells));
   recording_ui ui;
   EXPECT_THROW(compile_directory(ui, dir.path(), route, train, true), file_error);
-  EXPECT_TRUE(dir.exists(scenario_file));
+  EXPECT_EQ(dir.read(geometry), "older geometry");
+  EXPECT_EQ(dir.read(scenario_file), "older scenario");
   EXPECT_TRUE(std::filesystem::is_directory(dir.file(cells)));
   EXPECT_EQ(dir.count(), 3u);  // geometry, scenario, the directory: no temporary left
 }

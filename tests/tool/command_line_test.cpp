@@ -2,10 +2,16 @@
 // example, the version from the project, output folders created on demand, and the manual page
 // and shell completion kept in step with the registered commands and options. What each command
 // prints is in the golden transcripts (data/golden/).
+#include "tool/command_line.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
 #include <string>
@@ -133,6 +139,111 @@ TEST(ToolCommandLine, OutputFoldersAreCreatedWithTheirParents) {
   EXPECT_TRUE(std::filesystem::exists(dir.file("c/d/Roma_Pisa_linea.txt")));
 }
 
+TEST(ToolCommandLine, AFileWhereAFolderShouldBeIsNamed) {
+  temp_dir dir;
+  const program_output compiled =
+      run_program(tool_path(), {"compile", fixture_path("Mini_linea.txt"),
+                                fixture_path("Mini_Treno 1-.txt"), "-o", dir.file("ok")});
+  ASSERT_EQ(compiled.status, 0) << compiled.err;
+  dir.write("plain", "not a folder");
+  const std::string under = dir.file("plain") + "/sub";
+  const std::vector<std::string> command_lines[] = {
+      {"compile", fixture_path("Mini_linea.txt"), fixture_path("Mini_Treno 1-.txt"), "-o", under},
+      {"export", "-o", under},
+      {"plot", dir.file("ok/Mini_Treno 1.dat"), "-o", under + "/plot.svg"},
+  };
+  for (const std::vector<std::string>& args : command_lines) {
+    const program_output r = run_program(tool_path(), args);
+    EXPECT_EQ(r.status, 2) << args[0];
+    EXPECT_EQ(r.err, "scenario: error: cannot create the directory \"" + under + "\": \"" +
+                         dir.file("plain") + "\" exists and is not a directory\n");
+  }
+  EXPECT_EQ(file_text(dir.file("plain")), "not a folder");
+}
+
+TEST(ToolCommandLine, ColoursByDefaultOnlyOnATerminalThatWantsThem) {
+  const struct {
+    bool terminal;
+    std::optional<std::string> no_color, term;
+    bool colours;
+  } cases[] = {
+      {true, std::nullopt, "xterm-256color", true},
+      {true, std::nullopt, std::nullopt, true},
+      {false, std::nullopt, "xterm", false},
+      {true, "1", "xterm", false},
+      {true, "", "xterm", true},  // set but empty asks for nothing
+      {true, std::nullopt, "dumb", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(colours_by_default(c.terminal, c.no_color, c.term), c.colours)
+        << c.terminal << " NO_COLOR=" << c.no_color.value_or("(unset)")
+        << " TERM=" << c.term.value_or("(unset)");
+}
+
+// What the command line changes is what the tool says, never a compiled byte: every option and
+// form of it, the environment and the letter case of the names give the same files.
+TEST(ToolCommandLine, CompiledBytesAreTheSameUnderEveryOptionAndName) {
+  temp_dir dir;
+  ASSERT_EQ(run_program(tool_path(), {"export", "-o", dir.path()}).status, 0);
+  const std::string line = dir.file("Roma_Pisa_linea.txt");
+  const std::string train = dir.file("Roma_Pisa_EXPR 368-.txt");
+  std::filesystem::copy_file(line, dir.file("Roma_Pisa_LINEA.TXT"));
+  std::filesystem::copy_file(train, dir.file("Roma_Pisa_EXPR 368-.TXT"));
+  const char* const compiled[] = {"Roma_Pisa_linea.dat", "Roma_Pisa_EXPR 368.sim",
+                                  "Roma_Pisa_EXPR 368.dat"};
+  ASSERT_EQ(run_program(tool_path(), {"compile", line, train, "-o", dir.file("plain")}).status, 0);
+  const std::vector<std::string> variants[] = {
+      {"compile", line, train, "-o", dir.file("v"), "-q", "--color", "--no-source",
+       "--input-encoding", "UTF-8"},
+      {"compile", "--color=NEVER", "--quiet", "--json", line, train, "--output=" + dir.file("v")},
+      {"compile", dir.file("Roma_Pisa_LINEA.TXT"), dir.file("Roma_Pisa_EXPR 368-.TXT"), "-o",
+       dir.file("v"), "--color", "always", "--input-encoding=Windows-1252"},
+  };
+  ::setenv("NO_COLOR", "1", 1);
+  ::setenv("TERM", "dumb", 1);
+  for (const std::vector<std::string>& args : variants) {
+    std::filesystem::remove_all(dir.file("v"));
+    const program_output r = run_program(tool_path(), args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* name : compiled)
+      EXPECT_EQ(file_text(dir.file("v/") + name), file_text(dir.file("plain/") + name))
+          << name << " after " << args.back();
+  }
+  ::unsetenv("NO_COLOR");
+  ::unsetenv("TERM");
+}
+
+// The standard streams stand for a file where a command reads or writes one: the same bytes.
+TEST(ToolCommandLine, ADashIsStandardInputOrOutput) {
+  temp_dir dir;
+  ASSERT_EQ(run_program(tool_path(), {"compile", fixture_path("Mini_linea.txt"),
+                                      fixture_path("Mini_Treno 1-.txt"), "-o", dir.path(), "-q"})
+                .status,
+            0);
+  const std::string cells = dir.file("Mini_Treno 1.dat");
+  ASSERT_EQ(run_program(tool_path(), {"plot", cells, "-o", dir.file("p.svg")}).status, 0);
+  const program_output to_stdout = run_program(tool_path(), {"plot", cells, "-o", "-"});
+  EXPECT_EQ(to_stdout.status, 0) << to_stdout.err;
+  EXPECT_EQ(to_stdout.out, file_text(dir.file("p.svg")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("-")));
+
+  for (const auto& [name, kind] :
+       {std::pair{"Mini_Treno 1.sim", "scenario"}, {"Mini_linea.dat", "geometry"}}) {
+    const program_output named = run_program(tool_path(), {"dump", dir.file(name), "--json"});
+    const program_output piped = run_program(
+        "/bin/sh", {"-c", "exec \"$0\" dump - --kind \"$1\" --json < \"$2\"", tool_path(),
+                    std::string(kind) == "scenario" ? "SCENARIO" : kind, dir.file(name)});
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    // The same document but for the file's name.
+    nlohmann::json from_file = nlohmann::json::parse(named.out);
+    nlohmann::json from_input = nlohmann::json::parse(piped.out);
+    EXPECT_EQ(from_input["file"], "-");
+    from_file.erase("file");
+    from_input.erase("file");
+    EXPECT_EQ(from_input, from_file) << name;
+  }
+}
+
 // The manual page is written by hand: each command the tool registers has its section there,
 // naming each of the command's options.
 TEST(ToolCommandLine, ManualPageDescribesEveryCommandAndOption) {
@@ -191,7 +302,10 @@ const completion_case completion_cases[] = {
      {"scenario", "compile", "--color", "=", "a"},
      "auto\nalways\n"},
     {"value joined to its option", {"scenario", "compile", "--color=n"}, "--color=never\n"},
-    {"value of the encoding", {"scenario", "check", "a", "b", "--input-encoding", ""}, "utf-8\n"},
+    {"value of the encoding",
+     {"scenario", "check", "a", "b", "--input-encoding", ""},
+     "utf-8\nwindows-1252\n"},
+    {"command to help with", {"scenario", "help", "c"}, "compile\ncheck\n"},
     {"output folder offers folders only", {"scenario", "compile", "-o", ""}, "out dir\n"},
     {"data file", {"scenario", "compile", "Roma_Pisa_E"}, "Roma_Pisa_EXPR 368-.txt\n"},
     {"a name offers nothing", {"scenario", "compile", "--route", ""}, "\n"},

@@ -60,6 +60,11 @@ TEST(ToolNames, FromFileNames) {
   EXPECT_EQ(train_from_train_file("Roma_Pisa_-.txt", "Roma_Pisa"), std::nullopt);
   EXPECT_EQ(train_from_train_file("Other_EXPR 368-.txt", "Roma_Pisa"), std::nullopt);
   EXPECT_EQ(train_from_train_file("Roma_Pisa_EXPR 368.txt", "Roma_Pisa"), std::nullopt);
+  // The endings in any letter case, as names made on Windows have them; the names keep theirs.
+  EXPECT_EQ(route_from_line_file("Costa_LINEA.TXT"), "Costa");
+  EXPECT_EQ(route_from_line_file("_Linea.Txt"), std::nullopt);
+  EXPECT_EQ(train_from_train_file("Costa_R 7-.TXT", "Costa"), "R 7");
+  EXPECT_EQ(train_from_train_file("costa_R 7-.txt", "Costa"), std::nullopt);
 }
 
 TEST(ToolCompile, WritesTheThreeFilesAndLeavesTheInputsAlone) {

@@ -64,6 +64,14 @@ TEST_F(CompiledFixture, DumpOfEachKindInJson) {
   EXPECT_EQ(s["records"][2]["time"], "08:44:00");
   EXPECT_EQ(s["records"][10]["role"], "train");
   EXPECT_EQ(s["records"][10]["clock"], "08:30:00");
+  // The stored fields keep their names; "fields" says what they mean, a station as its line
+  // wrote it.
+  const nlohmann::json& fields = s["records"][2]["fields"];
+  EXPECT_EQ(fields["length_m"], 600);
+  EXPECT_EQ(fields["values_4_to_13"], nlohmann::json({1, 1, 0, 3, 1, 0, 2, 1, 1, 1}));
+  EXPECT_EQ(fields["kind_gives"], "area centred on P");
+  EXPECT_EQ(s["records"][7]["fields"]["value_on_its_line"], 5000);  // flag 0: as stored
+  EXPECT_EQ(s["records"][10]["fields"]["sand"], 150);
 
   const nlohmann::json g = nlohmann::json::parse(
       run_tool(dir, {"dump", "--json", "--step", "10000", "Valle_linea.dat"}).out);
@@ -165,7 +173,8 @@ const damaged_case damaged_cases[] = {
 
 class DamagedFile : public ::testing::TestWithParam<damaged_case> {};
 
-// The file and the offset, in words and with --json alike; nothing on standard output.
+// The file and the offset, in words and with --json alike; with --json the same message is the
+// document's error.
 TEST_P(DamagedFile, NamesTheFileAndTheOffset) {
   const damaged_case& d = GetParam();
   temp_dir dir;
@@ -177,10 +186,16 @@ TEST_P(DamagedFile, NamesTheFileAndTheOffset) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"dump", d.name}, {"dump", "--json", d.name}}) {
     const program_output r = run_tool(dir, args);
+    const std::string message = std::string(d.name) + ": damaged at " + d.message;
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err,
-              std::string("scenario: error: ") + d.name + ": damaged at " + d.message + "\n");
+    EXPECT_EQ(r.err, "scenario: error: " + message + "\n");
+    if (args.size() == 2) {
+      EXPECT_EQ(r.out, "");
+    } else {
+      const nlohmann::json doc = nlohmann::json::parse(r.out);
+      EXPECT_EQ(doc["error"], message);
+      EXPECT_EQ(doc["exit_status"], 2);
+    }
   }
 }
 
@@ -313,6 +328,26 @@ TEST_F(CompiledFixture, PlotIsWellFormedWithStationsAndOneMarkPerObject) {
   const std::multiset<std::size_t> marked = marked_cells(svg);
   EXPECT_EQ(std::set<std::size_t>(marked.begin(), marked.end()), objects);
   EXPECT_EQ(marked.size(), objects.size());  // no cell twice, no mark without a title
+}
+
+// A name may hold any byte; the SVG and the JSON documents must still be read by any parser.
+TEST(ToolPlot, CharactersXmlForbidsNeverReachADocument) {
+  const std::string nonchar = "\xEF\xBF\xBE", control = "\x01", replaced = "\xEF\xBF\xBD";
+  temp_dir dir;
+  dir.write("F_linea.txt",
+            "[generale]\r\nlunghezza percorso, 1000\r\n[curve]\r\n"
+            "cartello_indicatore, 500, (Km" +
+                nonchar + ")(a" + control + "b)\r\n[fine]\r\n");
+  dir.write("F_T-.txt", "[generale]\r\n[fine]\r\n");
+  ASSERT_EQ(run_tool(dir, {"compile", "F_linea.txt", "F_T-.txt", "-q"}).status, 0);
+  ASSERT_EQ(run_tool(dir, {"plot", "F_T.dat", "-o", "f.svg"}).status, 0);
+  const std::string svg = dir.read("f.svg");
+  const std::string mended = "(Km" + replaced + ")(a" + replaced + "b)";
+  EXPECT_EQ(xml_fault(svg), "");
+  EXPECT_TRUE(contains(svg, mended));
+  const std::string json = run_tool(dir, {"dump", "--json", "F_T.sim"}).out;
+  EXPECT_FALSE(contains(json, nonchar));
+  EXPECT_TRUE(contains(json, "\"" + mended + "\""));
 }
 
 TEST(ToolPlot, WithoutGeometryDrawsTheProfileAloneAndSaysSo) {

@@ -51,6 +51,7 @@ TEST(ToolExport, ExportedPairCompilesToTheProgramsOwnFiles) {
   options.line_path = dir + "/" + line_file;
   options.train_path = dir + "/" + train_file;
   options.output_dir = compiled_by_tool.path();
+  options.quiet = true;
   std::ostringstream out, err;
   ASSERT_EQ(run_compile(options, out, err), as_int(exit_status::ok)) << err.str();
   EXPECT_EQ(err.str(), "");

@@ -1,18 +1,28 @@
-// What `scenario compile` does when the system gets in its way: each fault gives a message that
-// names the file and the reason, its exit status, leaves older compiled files as they were, leaves
-// no temporary behind and never touches the inputs.
+// What the tool does when the system gets in its way: each fault gives a message that names the
+// file and the reason and its exit status (never an abort), leaves older compiled files as they
+// were, leaves no temporary behind and never touches the inputs.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <sstream>
+#include <thread>
 
+#include "largest_scenario.h"
 #include "support/case_name.h"
 #include "support/paths.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 #include "tool/export_command.h"
+
+extern char** environ;
 
 namespace scenario {
 namespace {
@@ -86,6 +96,13 @@ const fault_case fault_cases[] = {
      "cannot read \"$IN/Roma_Pisa_EXPR 368-.txt\": not a regular file", 2},
     {"file size limit reached in the geometry file", pair_in,
      "cannot write \"$OUT/Roma_Pisa_linea.dat\": File too large", 2, true},
+    {"a directory in place of the scenario file, the second of the three",
+     [](const temp_dir& in, const std::string& out) {
+       std::filesystem::remove(out + "/Roma_Pisa_EXPR 368.sim");
+       std::filesystem::create_directory(out + "/Roma_Pisa_EXPR 368.sim");
+       return pair_in(in, out);
+     },
+     "cannot replace \"$OUT/Roma_Pisa_EXPR 368.sim\": Is a directory", 2},
 };
 
 std::string expand(std::string text, const std::string& in, const std::string& out) {
@@ -125,6 +142,116 @@ TEST_P(ToolFaults, ClearMessageStatusAndNothingLost) {
 
 INSTANTIATE_TEST_SUITE_P(, ToolFaults, ::testing::ValuesIn(fault_cases),
                          test_support::name_from_what{});
+// Runs the tool with its output thrown away and sends it `signal_number` once a temporary file
+// shows in `watched`; the exit status, or nullopt when the run ended before one showed.
+std::optional<int> interrupt_when_writing(const std::vector<std::string>& args,
+                                          const std::string& watched, int signal_number) {
+  std::vector<std::string> words{tool_path()};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+    posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", O_RDWR, 0);
+  pid_t pid = 0;
+  const int spawned =
+      posix_spawn(&pid, tool_path().c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return std::nullopt;
+  int raw = 0;
+  for (;;) {
+    if (::waitpid(pid, &raw, WNOHANG) == pid) return std::nullopt;  // done before any write
+    bool writing = false;
+    for (const auto& entry : std::filesystem::directory_iterator(watched))
+      writing |= entry.path().filename().string().find(".tmp.") != std::string::npos;
+    if (writing) break;
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  ::kill(pid, signal_number);
+  if (::waitpid(pid, &raw, 0) != pid) return std::nullopt;
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+}
+
+// Ctrl-C or a termination request while the largest scenario's 20 MB are written.
+TEST(ToolInterrupts, AnInterruptedCompileLeavesNoTemporaryAndEveryOlderFile) {
+  const tools::scenario_texts texts = tools::largest_scenario();
+  temp_dir in;
+  in.write("Largest_linea.txt", texts.line);
+  in.write("Largest_T 1-.txt", texts.train);
+  const std::vector<std::string> older = {"Largest_linea.dat", "Largest_T 1.sim",
+                                          "Largest_T 1.dat"};
+  for (const auto& [signal_number, status] : {std::pair{SIGINT, 130}, {SIGTERM, 143}}) {
+    SCOPED_TRACE(signal_number);
+    std::optional<int> ended;
+    // A run that ends before the watcher sees it write proves nothing; it is tried again.
+    for (int attempt = 0; attempt < 5 && !ended; ++attempt) {
+      temp_dir out;
+      for (const std::string& name : older) out.write(name, "older " + name);
+      const auto before = snapshot(out.path());
+      ended = interrupt_when_writing(
+          {"compile", in.file("Largest_linea.txt"), in.file("Largest_T 1-.txt"), "-o", out.path()},
+          out.path(), signal_number);
+      if (ended) {
+        EXPECT_EQ(snapshot(out.path()), before);  // no temporary, every older file
+      }
+    }
+    ASSERT_TRUE(ended) << "no run was caught writing";
+    EXPECT_EQ(*ended, status);
+  }
+}
+
+TEST(ToolInputs, AnInputFarLargerThanAnyScenarioIsRefusedBeforeItIsRead) {
+  temp_dir in;
+  std::ostringstream ignored;
+  ASSERT_EQ(run_export({in.path(), false}, ignored, ignored), 0);
+  // 100 GiB, nearly all of it holes on the disk.
+  ASSERT_EQ(::truncate(in.file(line_name).c_str(), off_t{100} << 30), 0);
+  const program_output r = run_program(tool_path(), pair_in(in, in.file("out")));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "scenario: error: cannot read \"" + in.file(line_name) +
+                       "\": it holds 107374182400 bytes; an input may hold at most 268435456 "
+                       "bytes (256 MiB)\n");
+  EXPECT_FALSE(in.exists("out"));
+}
+
+// Lookups the standard library answers with an exception: a clear message and status 2.
+TEST(ToolInputs, FailedLookupsEndWithAMessageNotAnAbort) {
+  temp_dir dir;
+  ASSERT_EQ(
+      run_program(tool_path(),
+                  {"compile", std::string(TEST_DATA_DIR) + "/tool/Mini_linea.txt",
+                   std::string(TEST_DATA_DIR) + "/tool/Mini_Treno 1-.txt", "-o", dir.path(), "-q"})
+          .status,
+      0);
+  // The scenario file beside the cell file is a symbolic link to itself.
+  std::filesystem::remove(dir.file("Mini_Treno 1.sim"));
+  std::filesystem::create_symlink("Mini_Treno 1.sim", dir.file("Mini_Treno 1.sim"));
+  const program_output plot =
+      run_program(tool_path(), {"plot", dir.file("Mini_Treno 1.dat"), "-o", dir.file("p.svg")});
+  EXPECT_EQ(plot.status, 2);
+  EXPECT_EQ(plot.err, "scenario: error: cannot open \"" + dir.file("Mini_Treno 1.sim") +
+                          "\": Too many levels of symbolic links\n");
+
+  // A folder that cannot be searched, as a user other than the superuser meets it.
+  const std::string locked = dir.file("locked");
+  std::filesystem::create_directory(locked);
+  ::chmod(dir.path().c_str(), 0755);
+  ::chmod(locked.c_str(), 0666);
+  std::vector<std::string> export_args = {"export", "-o", locked};
+  std::string program = tool_path();
+  if (::geteuid() == 0) {
+    program = "/usr/bin/setpriv";
+    if (!std::filesystem::exists(program)) GTEST_SKIP() << "setpriv is needed to drop root";
+    export_args.insert(export_args.begin(),
+                       {"--reuid=65534", "--regid=65534", "--clear-groups", tool_path()});
+  }
+  const program_output exported = run_program(program, export_args);
+  EXPECT_EQ(exported.status, 2);
+  EXPECT_EQ(exported.err, "scenario: error: cannot look up \"" + locked +
+                              "/Roma_Pisa_linea.txt\": Permission denied\n");
+}
 
 }  // namespace
 }  // namespace scenario

@@ -80,10 +80,12 @@ TEST(GitTextconv, DiffOfCompiledFilesShowsTheMovedStation) {
             (std::vector<std::string>{
                 "-  cell   2563    128150 m  station end: station 17",
                 "+  cell   2567    128350 m  station end: station 17",
-                "-  record 17  station \"Chiarone\": kind 22, position 128000 m, area 127800 to "
-                "128200 m, time 00:00:00; ottetto0 0, intero1..5 0 0 4 1 1, ottetto1..4 0 0 0 0",
-                "+  record 17  station \"Chiarone\": kind 22, position 128200 m, area 128000 to "
-                "128400 m, time 00:00:00; ottetto0 0, intero1..5 0 0 4 1 1, ottetto1..4 0 0 0 0",
+                "-  record 17  station \"Chiarone\": position 128000 m, kind 22 (area centred on "
+                "P), length 400 m, values 4 to 13: 0 0 0 0 0 0 4 1 1 0, time 00:00:00; area 127800 "
+                "to 128200 m",
+                "+  record 17  station \"Chiarone\": position 128200 m, kind 22 (area centred on "
+                "P), length 400 m, values 4 to 13: 0 0 0 0 0 0 4 1 1 0, time 00:00:00; area 128000 "
+                "to 128400 m",
             }))
       << worktree;
 

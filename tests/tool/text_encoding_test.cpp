@@ -60,5 +60,20 @@ TEST_P(Utf8Text, ConvertsToValidUtf8) {
 INSTANTIATE_TEST_SUITE_P(, Utf8Text, ::testing::ValuesIn(conversion_cases),
                          test_support::name_from_what{});
 
+TEST(WithoutForbiddenCharacters, ReplacesWhatXmlForbidsAndKeepsTheRest) {
+  const conversion_case cases[] = {
+      {"plain", "Km 5+000", "Km 5+000"},
+      {"tab, line feed, carriage return", "a\tb\nc\rd", "a\tb\nc\rd"},
+      {"control characters", std::string("a\0b\x01\x1F", 5),
+       "a" + replacement + "b" + replacement + replacement},
+      {"U+FFFE and U+FFFF", "x\xEF\xBF\xBEy\xEF\xBF\xBF", "x" + replacement + "y" + replacement},
+      {"U+FFFD and U+FFFC stay", "\xEF\xBF\xBD\xEF\xBF\xBC", "\xEF\xBF\xBD\xEF\xBF\xBC"},
+      {"cut short at the end", "\xEF\xBF", "\xEF\xBF"},
+      {"DEL and C1 are allowed", "\x7F\xC2\x85", "\x7F\xC2\x85"},
+  };
+  for (const conversion_case& c : cases)
+    EXPECT_EQ(without_forbidden_characters(c.in), c.out) << c.what;
+}
+
 }  // namespace
 }  // namespace scenario
