@@ -30,10 +30,11 @@ constexpr value_format position(std::string_view meaning) {
           .meaning = meaning,
           .unit = "m",
           .read = read_as::long_int,
-          .stored = "not stored: it chooses the cell",
+          .stored = "nowhere; it chooses the cell",
           .accepted = long_range,
           .usual = position_usual,
-          .route_position = true};
+          .route_position = true,
+          .on_route_cells = true};
 }
 
 // The three numbers of a kilometre progressive, each with where it is stored.
@@ -77,8 +78,7 @@ constexpr value_format length_values[] = {
      .read = read_as::long_int,
      .stored = "record 84 `fine` (Long)",
      .accepted = {0, 1000000},
-     .usual = {1000, 1000000},
-     .form = "at most 1000000 (code 1)"},
+     .usual = {1000, 1000000}},
 };
 // Stored as read; the three records are put in order of their positions afterwards.
 constexpr auto progressive_tre_values = progressive(
@@ -143,7 +143,7 @@ constexpr value_format curve_values[] = {
                 "7000 m, nor past metre 1000000 (code 103).",
      .unit = "m",
      .read = read_as::long_int,
-     .stored = "not stored: the track plan turns for this many metres",
+     .stored = "nowhere; the track plan turns for this many metres",
      .accepted = long_range,
      .usual = {10, 5000}},
 };
@@ -153,19 +153,21 @@ constexpr value_format mountain_values[] = {
      .meaning = "Where the scenery span begins; it covers the cells from nearest(inizio / 50).",
      .unit = "m",
      .read = read_as::long_int,
-     .stored = "record of the span (for the gap to the next one)",
+     .stored = "nowhere; it chooses the first cell, and the next span is measured from the end",
      .accepted = long_range,
      .usual = position_usual,
-     .route_position = true},
+     .route_position = true,
+     .on_route_cells = true},
     {.name = "fine",
      .meaning = "Where it ends: the last cell covered is nearest(fine / 50 - 1), which must lie on "
                 "the route (code 15).",
      .unit = "m",
      .read = read_as::long_int,
-     .stored = "record of the span",
+     .stored = "nowhere; it chooses the last cell",
      .accepted = long_range,
      .usual = position_usual,
-     .route_position = true},
+     .route_position = true,
+     .on_route_cells = true},
     {.name = "tipo",
      .meaning = "Scenery type. Above 10, the type is tipo - 10 with a scenery mark every 200 m; a "
                 "span that starts 150 m or less after the previous one ends becomes type 3.",
@@ -304,32 +306,34 @@ constexpr value_format sand_values[] = {
 
 constexpr value_format head_kind(std::string_view name, std::string_view meaning,
                                  std::string_view stored) {
-  return {.name = name,
-          .meaning = meaning,
-          .unit = "",
-          .read = read_as::long_int,
-          .stored = stored,
-          .accepted = long_range,
-          .usual = {0, 2},
-          .kept = integer_range};
+  return {
+      .name = name,
+      .meaning = meaning,
+      .unit = "",
+      .read = read_as::long_int,
+      .stored = stored,
+      .accepted = long_range,
+      .usual = {0, 2},
+  };
 }
 constexpr value_format head_light(std::string_view name, std::string_view meaning,
                                   std::string_view stored) {
-  return {.name = name,
-          .meaning = meaning,
-          .unit = "",
-          .read = read_as::long_int,
-          .stored = stored,
-          .accepted = long_range,
-          .usual = {0, 9},
-          .kept = integer_range};
+  return {
+      .name = name,
+      .meaning = meaning,
+      .unit = "",
+      .read = read_as::long_int,
+      .stored = stored,
+      .accepted = long_range,
+      .usual = {0, 9},
+  };
 }
 constexpr value_format signal_values[] = {
     position("Where the signal stands; it goes into cell nearest(posizione / 50 + 1), its four "
              "approach marks 100, 200, 300 and 400 m before it."),
     head_kind("sx", "Kind of the left head; with 2 the cell keeps the signal's time.",
-              "cell `valore4` (Integer) = rapp * 10 + sx * 3 + dx; approach marks (sx * 3 + dx) "
-              "* 10 + 1 to 4"),
+              "cell `valore4` (Integer) = rapp * 10 + sx * 3 + dx, and the approach marks as "
+              "(sx * 3 + dx) * 10 + 1 to 4"),
     head_light("s1", "First light of the left head.", "cell `valore1` (Integer) = s1 * 10 + d1"),
     head_light("s2", "Second light of the left head.", "cell `valore2` (Integer) = s2 * 10 + d2"),
     head_light("s3", "Third light of the left head.", "cell `valore3` (Integer) = s3 * 10 + d3"),
@@ -339,8 +343,7 @@ constexpr value_format signal_values[] = {
      .read = read_as::long_int,
      .stored = "cell `valore4` (Integer), its tens",
      .accepted = long_range,
-     .usual = {0, 1},
-     .kept = integer_range},
+     .usual = {0, 1}},
     head_kind("dx", "Kind of the right head; 0 when the signal has none.",
               "with sx in cell `valore4`"),
     head_light("d1", "First light of the right head.", "with s1 in cell `valore1`"),
@@ -363,10 +366,11 @@ constexpr value_format restriction_values[] = {
                 "beyond 1500 m a warning board stands 1200 m before it.",
      .unit = "m",
      .read = read_as::long_int,
-     .stored = "not stored: it chooses the cells",
+     .stored = "nowhere; it chooses the cells",
      .accepted = long_range,
      .usual = position_usual,
-     .route_position = true},
+     .route_position = true,
+     .on_route_cells = true},
     {.name = "v",
      .meaning = "Speed through the restriction.",
      .unit = "km/h",
@@ -380,7 +384,7 @@ constexpr value_format restriction_values[] = {
                 "1), which must lie on the route (code 19).",
      .unit = "m",
      .read = read_as::long_int,
-     .stored = "not stored: it chooses the end cell",
+     .stored = "nowhere; it chooses the end cell",
      .accepted = long_range,
      .usual = {0, 100000}},
     {.name = "f_tt",
@@ -395,7 +399,7 @@ constexpr value_format restriction_values[] = {
      .meaning = "Not 0: four approach cells before the warning board (only beyond 1500 m).",
      .unit = "",
      .read = read_as::long_int,
-     .stored = "not stored: approach cells as cell `tipo` 5, numbered 1 to 4",
+     .stored = "nowhere; the approach cells are cell `tipo` 5, numbered 1 to 4",
      .accepted = long_range,
      .usual = {0, 1}},
     {.name = "d_v",
@@ -461,6 +465,7 @@ constexpr value_format station_values[] = {
      .accepted = long_range,
      .usual = position_usual,
      .route_position = true,
+     .on_route_cells = true,
      .form = "a multiple of 50 (code 8)"},
     station_byte("tipo",
                  "Kind of station. 5 or 6: the area runs from posizione - lunghezza to posizione "
@@ -644,8 +649,10 @@ constexpr key_format keys[] = {
      .section = "[cartelli]",
      .words = {"indicatori_v", ""},
      .match_case = letter_case::ignored,
-     .meaning = "Speed-limit boards at one place, for the left track (s) and the right track (d): "
-                "three speeds each (a, b, c) and the stripes that announce a reduction.",
+     .meaning =
+         "Speed-limit boards at one place, for the left track (s) and the right track (d): "
+         "three speeds each (a, b, c) and the stripes that announce a reduction. A speed code "
+         "that does not fit an Integer fails the reading (code 25).",
      .values = speed_board_values,
      .example = "indicatori_vmax,  7300,  75,  80,  85,  0,  75,  80,  85,  0"},
     {.name = "cartello_indicatore",
@@ -797,7 +804,28 @@ constexpr file_format formats[] = {
      train_sections},
 };
 
+constexpr std::string_view rules =
+    "Both files are read as one stream of fields, whatever line each stands on. Leading blanks "
+    "and tabs are passed over. A text field (a key, a name, a board text) ends at the next comma "
+    "or at the end of the line; a number ends at the next comma, blank or line end, so \"23 15 "
+    "30\" "
+    "is three numbers. The comma or line end that closes a field goes with it, and an "
+    "empty line holds no field. An empty number is 0. A number is whole or has a decimal point "
+    "(\".\", never \",\"), and is rounded to the nearest whole number, halves to the even one; "
+    "it must fit the width it is read in (Byte 0 to 255, Integer -32768 to 32767, Long "
+    "-2147483648 to 2147483647), or the reading fails (code 25). An entry is a key field and its "
+    "values: the key decides how many values are read, and when its line ends first they are "
+    "taken from the next line; a field that no entry reads is taken for the next key and, matching "
+    "no key, passed over. Up to two fields holding \"-\" before a key are separators (up to ten "
+    "in the line description's general section). The last field of a file is never read as a "
+    "key, which is why both files end with \"[fine]\". Texts keep their bytes, which the "
+    "simulator reads as Windows-1252.";
+
 }  // namespace
+
+std::string_view field_rules() {
+  return rules;
+}
 
 std::span<const file_format> file_formats() {
   return formats;

@@ -50,6 +50,7 @@ struct value_format {
   // end of the file) rather than at its own field.
   bool fails_later = false;
   bool route_position = false;  // metres from the start; usually 0 to the route's length
+  bool on_route_cells = false;  // the compile refuses it past the route's cells (code 15)
   std::string_view form;        // the form it is written in, when there is one
   text_rule rule = text_rule::none;
 };
@@ -92,6 +93,9 @@ struct file_format {
   std::string_view summary;
   std::span<const section_format> sections;  // in the built-in file's order
 };
+
+// How both files are read, field by field: the rules every entry relies on.
+std::string_view field_rules();
 
 // Both files, the line description first.
 std::span<const file_format> file_formats();

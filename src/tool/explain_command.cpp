@@ -1,7 +1,13 @@
 #include "tool/explain_command.h"
 
+#include <algorithm>
+
 #include "compiler/exit_status.h"
 #include "model/fault_codes.h"
+#include "reader/entry_scan.h"
+#include "reader/file_format.h"
+#include "tool/format_reference.h"
+#include "tool/suggest.h"
 #include "tool/tool_error.h"
 
 namespace scenario {
@@ -275,7 +281,15 @@ std::optional<explanation> find_explanation(std::string_view code) {
   return std::nullopt;
 }
 
-int run_explain(const std::string& code, std::ostream& out, std::ostream& err) {
+namespace {
+
+bool is_code(std::string_view topic) {
+  if (topic.rfind("exit-", 0) == 0) return true;
+  return !topic.empty() &&
+         std::all_of(topic.begin(), topic.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+}
+
+int explain_code(const std::string& code, std::ostream& out, std::ostream& err) {
   const std::optional<explanation> e = find_explanation(code);
   if (!e) {
     print_error(err, "no code \"" + code +
@@ -290,6 +304,60 @@ int run_explain(const std::string& code, std::ostream& out, std::ostream& err) {
   if (!e->wrong.empty()) print_block(out, "Wrong", e->wrong);
   if (!e->right.empty()) print_block(out, "Corrected", e->right);
   return as_int(exit_status::ok);
+}
+
+// The keys a word names: those whose rule it meets, as the reader would take it for a key field;
+// else those whose name holds it ("sfondo" names the three backgrounds).
+std::vector<const key_format*> keys_named(std::string_view word) {
+  std::vector<const key_format*> found;
+  for (const key_format& k : all_keys())
+    if (key_matches(k, word)) found.push_back(&k);
+  if (!found.empty()) return found;
+  const std::string folded = lower(word);
+  for (const key_format& k : all_keys())
+    if (contains(k.name, folded)) found.push_back(&k);
+  return found;
+}
+
+// Every word `explain` knows besides codes: the keys as authors write them, and the headers.
+std::vector<std::string> topics() {
+  std::vector<std::string> names;
+  for (const key_format& k : all_keys())
+    for (std::string_view spelling : spellings(k)) names.emplace_back(spelling);
+  for (const file_format& f : file_formats())
+    for (const section_format& s : f.sections) names.emplace_back(s.header);
+  return names;
+}
+
+int unknown_topic(const std::string& topic, std::ostream& err) {
+  std::string message = "no key or section \"" + topic + "\"";
+  if (std::optional<std::string> near = closest_name(lower(topic), topics()))
+    message += " (did you mean \"" + *near + "\"?)";
+  print_error(err, message +
+                       "; explain takes a code (16, exit-2), a key (segnale) or a section "
+                       "([segnali]); docs/format.md lists them all");
+  return as_int(exit_status::usage_or_file_error);
+}
+
+// Several keys or sections, one after the other.
+template <class T, class Print>
+int print_all(const std::vector<const T*>& items, std::ostream& out, Print print) {
+  for (std::size_t i = 0; i < items.size(); ++i) out << (i > 0 ? "\n" : "") << print(*items[i]);
+  return as_int(exit_status::ok);
+}
+
+}  // namespace
+
+int run_explain(const std::string& topic, std::ostream& out, std::ostream& err) {
+  if (is_code(topic)) return explain_code(topic, out, err);
+  if (!topic.empty() && topic.front() == '[') {
+    const std::vector<const section_format*> sections = find_sections(topic);
+    if (sections.empty()) return unknown_topic(topic, err);
+    return print_all(sections, out, section_reference);
+  }
+  const std::vector<const key_format*> keys = keys_named(topic);
+  if (keys.empty()) return unknown_topic(topic, err);
+  return print_all(keys, out, key_reference);
 }
 
 }  // namespace scenario
