@@ -221,15 +221,14 @@ constexpr value_format speed_board_values[] = {
 constexpr value_format text_board_values[] = {
     position("Where the board stands; it goes into cell nearest(posizione / 50 + 1)."),
     {.name = "testo",
-     .meaning =
-         "The board's text, to the end of the line: one or two halves in brackets, each of "
-         "at most 10 characters, as the built-in boards are written. It cannot hold a comma.",
+     .meaning = "The board's text, to the end of the line; it cannot hold a comma. The built-in "
+                "boards are written as their two lines, each in brackets.",
      .unit = "",
      .read = read_as::text,
      .stored = "`nome` of a general record, from record 80 down (at most 81 boards, code 106)",
      .accepted = text_length,
      .usual = {1, 24},
-     .form = "(first half)(second half), each half at most 10 characters",
+     .form = "one or two halves in brackets, each of at most 10 characters",
      .rule = text_rule::board_text},
 };
 

@@ -147,12 +147,9 @@ compile_result compile(report& r, const compile_request& request, const data_fil
     r.fail(result.refusal);
     return result;
   }
-  std::vector<diagnostic> all = result.model->diagnostics;
-  if (check) {
-    for (diagnostic& d :
-         author_warnings(*result.model, *files.line_description, *files.train_scenario, !from_utf8))
-      all.push_back(std::move(d));
-  }
+  const std::vector<diagnostic> all = check ? check_report(*result.model, *files.line_description,
+                                                           *files.train_scenario, !from_utf8)
+                                            : result.model->diagnostics;
   for (const diagnostic& d : all) r.add(d);
   if (result.outcome_verdict == verdict::nothing_to_write) r.fail(result.refusal);
   if (result.guard) r.add(*result.guard);

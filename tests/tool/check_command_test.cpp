@@ -66,10 +66,15 @@ TEST(ToolCheck, WarnsAboutWhatTheCompilePassesOver) {
        {"P_linea.txt:3:1: warning: unknown key 'sfondo unno' (did you mean 'sfondo uno'?); the "
         "entry is passed over with its values [code 201]"}},
       {"stray field",
+       line_head + "pendenza,  750,   -4\r\n  5\r\n[fine]\r\n",
+       plain_train,
+       {"P_linea.txt:5:3: note: the value field \"5\" belongs to no entry and is passed over "
+        "[code 202]"}},
+      {"decimal comma",
        line_head + "pendenza,  750,   -4,5\r\n[fine]\r\n",
        plain_train,
-       {"P_linea.txt:4:22: note: the value field \"5\" belongs to no entry and is passed over (a "
-        "decimal point is \".\": \"-4,5\" reads as -4 and a stray 5) [code 202]"}},
+       {"P_linea.txt:4:19: note: \"-4,5\" holds a decimal comma: the compile reads -4 as pendenza "
+        "and passes over \"5\"; a decimal point is \".\", as in -4.5 [code 202]"}},
       {"speeds going backwards",
        plain_line,
        "[generale]\r\nvelocita, 500, 100\r\nvelocita, 300, 80\r\n[fine]\r\n",
@@ -91,9 +96,9 @@ TEST(ToolCheck, WarnsAboutWhatTheCompilePassesOver) {
        {"P_T-.txt:2:10: warning: signal at 1500 m lies beyond the route's end at 1000 m; the "
         "compile takes it without a word, in the 7000 m of cells after the end [code 204]"}},
       {"UTF-8 board text",
-       line_head + "cartello_indicatore, 500, Citt\xC3\xA0\r\n[fine]\r\n",
+       line_head + "cartello_indicatore, 500, (Citt\xC3\xA0)\r\n[fine]\r\n",
        plain_train,
-       {"P_linea.txt:4:31: warning: the board text looks like UTF-8 (\"\xC3\xA0\"); the simulator "
+       {"P_linea.txt:4:32: warning: the board text looks like UTF-8 (\"\xC3\xA0\"); the simulator "
         "reads Windows-1252; save the file in that code page or give --input-encoding utf-8 "
         "[code 206]"}},
   };
@@ -121,9 +126,9 @@ TEST(ToolCheck, StatusesAsCompile) {
   EXPECT_EQ(dir.count(), 2u);
 }
 
-// The built-in pair holds one thing worth telling its author: the gradient "-4,5" at 1250 m,
-// whose "5" no entry reads.
-TEST(ToolCheck, TheBuiltInPairGetsOnlyItsStrayField) {
+// The built-in pair holds two things worth telling its author, both notes: the gradient "-4,5" at
+// 1250 m, whose "5" no entry reads, and a station name longer than the timetable card's column.
+TEST(ToolCheck, TheBuiltInPairGetsOnlyItsTwoNotes) {
   temp_dir dir;
   std::string line, train;
   for (const text_document& doc : built_in_documents(built_in_route, built_in_train)) {
@@ -134,9 +139,10 @@ TEST(ToolCheck, TheBuiltInPairGetsOnlyItsStrayField) {
   ASSERT_FALSE(train.empty());
   const check_result r = check(dir, line, train, true);
   EXPECT_EQ(r.status, 0) << r.err;
-  ASSERT_EQ(r.heads.size(), 1u) << r.err;
-  EXPECT_EQ(r.heads[0].substr(0, r.heads[0].find(" belongs")),
-            "P_linea.txt:188:23: note: the value field \"5\"");
+  ASSERT_EQ(r.heads.size(), 2u) << r.err;
+  EXPECT_EQ(r.heads[0].substr(0, r.heads[0].find(" holds")), "P_linea.txt:188:20: note: \"-4,5\"");
+  EXPECT_EQ(r.heads[1].substr(0, r.heads[1].find(" has")),
+            "P_T-.txt:61:73: note: the station name \"Torre in Pietra-Palidoro\"");
 }
 
 struct compiled {
