@@ -145,7 +145,7 @@ constexpr value_format curve_values[] = {
      .read = read_as::long_int,
      .stored = "nowhere; the track plan turns for this many metres",
      .accepted = long_range,
-     .usual = {10, 5000}},
+     .usual = {1, 10000}},
 };
 
 constexpr value_format mountain_values[] = {
@@ -337,12 +337,13 @@ constexpr value_format signal_values[] = {
     head_light("s2", "Second light of the left head.", "cell `valore2` (Integer) = s2 * 10 + d2"),
     head_light("s3", "Third light of the left head.", "cell `valore3` (Integer) = s3 * 10 + d3"),
     {.name = "rapp",
-     .meaning = "Flag of the signal, 0 or 1 (the built-in route sets it on two signals).",
+     .meaning = "A digit of the signal's code, before sx and dx (1 on two signals of the built-in "
+                "route, 0 on the others).",
      .unit = "",
      .read = read_as::long_int,
      .stored = "cell `valore4` (Integer), its tens",
      .accepted = long_range,
-     .usual = {0, 1}},
+     .usual = {0, 9}},
     head_kind("dx", "Kind of the right head; 0 when the signal has none.",
               "with sx in cell `valore4`"),
     head_light("d1", "First light of the right head.", "with s1 in cell `valore1`"),

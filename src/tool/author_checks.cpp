@@ -106,8 +106,16 @@ void key_checks(const compilation& c, const std::set<std::pair<source_file, int>
     if (trimmed_lower(f.text).empty()) continue;
     // A key field in the general section of the line description is matched against its keys.
     std::string message = "unknown key '" + trimmed_lower(f.text) + "'";
-    const std::string suggestion = nearest_key(f.file, f.text, f.general_section);
-    if (!suggestion.empty()) message += " (did you mean '" + suggestion + "'?)";
+    const key_region other = f.general_section ? key_region::entries : key_region::general;
+    if (f.file == source_file::line_description && !keys_matching(f.file, other, f.text).empty()) {
+      // A key of the line description's other part: where it stands, it is no key.
+      message = "'" + trimmed_lower(f.text) + "' is a key of the " +
+                (f.general_section ? "entries after" : "general section before") +
+                " the first section header, not here";
+    } else if (const std::string suggestion = nearest_key(f.file, f.text, f.general_section);
+               !suggestion.empty()) {
+      message += " (did you mean '" + suggestion + "'?)";
+    }
     message += "; the entry is passed over with its values";
     out.push_back(warning_at(fault_code::unknown_key, f.file, f.at, message));
     unknown_file = f.file;
@@ -202,7 +210,8 @@ std::vector<diagnostic> check_report(const compilation& c, std::string_view line
     if (d.sev == severity::error) refused.insert({d.file, d.line});
   std::vector<diagnostic> all = c.diagnostics;
   for (diagnostic& d : author_warnings(c, line_bytes, train_bytes, check_encoding)) {
-    const bool of_values = d.code == fault_code::beyond_end || d.code == fault_code::out_of_range;
+    const bool of_values = d.code == fault_code::beyond_end || d.code == fault_code::out_of_range ||
+                           d.code == fault_code::value_count;
     if (!(of_values && refused.count({d.file, d.line}))) all.push_back(std::move(d));
   }
   std::stable_sort(all.begin(), all.end(), in_file_order);

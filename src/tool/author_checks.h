@@ -22,8 +22,8 @@ std::vector<diagnostic> author_warnings(const compilation& c, std::string_view l
 
 // What `scenario check` reports: the compile's diagnostics and the author warnings, in file order
 // (those of no file after them). On a line the compile refused, the compile alone speaks of its
-// values and position; after the first refusal the reading went on from, a note says that what
-// follows may follow from it.
+// values, their count and its position; after the first refusal the reading went on from, a note
+// says that what follows may follow from it.
 std::vector<diagnostic> check_report(const compilation& c, std::string_view line_bytes,
                                      std::string_view train_bytes, bool check_encoding);
 

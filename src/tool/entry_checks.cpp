@@ -90,6 +90,9 @@ struct entry_on_line {
   source_point key_at;
   std::string key_text;
 
+  // " takes ", or " take together " for a key field that holds several keys.
+  std::string takes() const { return keys.size() == 1 ? " takes " : " take together "; }
+
   std::string key_names() const {
     std::vector<std::string> names;
     for (const key_format* k : keys) names.emplace_back(k->name);
@@ -181,7 +184,7 @@ class file_checker {
 
   void too_few(const entry_on_line& e, const std::vector<read_field>& values, std::size_t on_line,
                bool file_ended) {
-    std::string message = e.key_names() + " takes " + values_word(e.values.size()) + "; line " +
+    std::string message = e.key_names() + e.takes() + values_word(e.values.size()) + "; line " +
                           std::to_string(e.line.number) + " has " + std::to_string(on_line);
     if (values.size() > on_line) {
       std::vector<std::string> names, texts;
@@ -212,7 +215,7 @@ class file_checker {
     std::vector<std::string> texts;
     for (const read_field& f : surplus) texts.push_back(quoted(f.text));
     add(fault_code::value_count, severity::warning, e.line, surplus.front().at.column,
-        e.key_names() + " takes " + values_word(e.values.size()) + "; line " +
+        e.key_names() + e.takes() + values_word(e.values.size()) + "; line " +
             std::to_string(e.line.number) + " has " +
             std::to_string(values.size() + surplus.size()) + ": the compile passes over " +
             listed(texts));
@@ -268,12 +271,13 @@ class file_checker {
     if (!range_of(v.read).contains(value)) return;
     const std::string unit = v.unit.empty() ? "" : " " + std::string(v.unit);
     const bool own_name = e.keys.size() == 1 && e.keys.front()->name == v.name;
-    const std::string subject = std::string(v.name) + " " + f.text + unit +
+    const std::string written = f.text.empty() ? "0 (an empty field)" : f.text;
+    const std::string subject = std::string(v.name) + " " + written + unit +
                                 (own_name ? "" : " of " + std::string(e.key_names()));
     std::string message;
     if (v.route_position) {
       if (value >= 0) return;  // beyond the route's end is the position checks' to tell
-      message = e.key_names() + " at " + f.text + " m lies before the start of the route";
+      message = e.key_names() + " at " + written + " m lies before the start of the route";
     } else if (!v.accepted.contains(value)) {
       if (!v.fails_later) return;
       message = subject + " does not fit " + std::string(v.stored) + ": the compile takes " +

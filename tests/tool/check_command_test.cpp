@@ -65,6 +65,11 @@ TEST(ToolCheck, WarnsAboutWhatTheCompilePassesOver) {
        plain_train,
        {"P_linea.txt:3:1: warning: unknown key 'sfondo unno' (did you mean 'sfondo uno'?); the "
         "entry is passed over with its values [code 201]"}},
+      {"general key among the entries",
+       line_head + "sfondo uno, 2\r\n[fine]\r\n",
+       plain_train,
+       {"P_linea.txt:4:1: warning: 'sfondo uno' is a key of the general section before the first "
+        "section header, not here; the entry is passed over with its values [code 201]"}},
       {"stray field",
        line_head + "pendenza,  750,   -4\r\n  5\r\n[fine]\r\n",
        plain_train,
