@@ -1,6 +1,6 @@
 // The programs' golden transcripts (tests/data/golden/): each command of a transcript runs as the
-// built program in a scratch folder holding the fixtures of tests/data/tool/, and must print exactly
-// what the transcript says, on each stream, and end with its exit status.
+// built program in a scratch folder holding the fixtures of tests/data/tool/, and must print
+// exactly what the transcript says, on each stream, and end with its exit status.
 //
 // When a change of output is meant, rewrite the transcripts from what the programs now print:
 //   SCENARIO_UPDATE_GOLDEN=1 ctest --preset test -R Golden
