@@ -1,5 +1,5 @@
 # Installs the build in BUILD_DIR under PREFIX and checks that every file is where it belongs
-# (BINDIR, MANDIR and DATADIR as the build configured them).
+# (BINDIR, MANDIR, DATADIR and DOCDIR as the build configured them).
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 RESULT_VARIABLE status OUTPUT_QUIET)
@@ -10,7 +10,8 @@ foreach(installed
         "${BINDIR}/roma_pisa"
         "${BINDIR}/scenario"
         "${MANDIR}/man1/scenario.1"
-        "${DATADIR}/bash-completion/completions/scenario")
+        "${DATADIR}/bash-completion/completions/scenario"
+        "${DOCDIR}/format.md")
   if(NOT EXISTS "${PREFIX}/${installed}")
     message(FATAL_ERROR "not installed: ${installed}")
   endif()

@@ -59,6 +59,7 @@ compile_result compile_pair(const compile_request& request, const data_files& fi
   compilation& c = *result.model;
   c.route_name = request.route;
   c.train_name = request.train;
+  c.read_on_after_refusal = request.check_only;
   result.outcome = compile_scenario(c, request.with_track_plan, files);
   const compile_outcome& o = result.outcome;
 

@@ -31,7 +31,7 @@ struct compile_request {
   std::string train;
   bool with_track_plan = true;
   bool write_despite_fault = false;  // write the files even after a reader fault
-  bool check_only = false;           // compile in memory and never write
+  bool check_only = false;  // compile in memory, never write, and read on after a refused entry
 };
 
 enum class verdict {

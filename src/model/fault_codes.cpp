@@ -8,7 +8,7 @@ namespace scenario {
 namespace {
 
 // clang-format off
-constexpr std::array<code_description, 38> codes{{
+constexpr std::array<code_description, 41> codes{{
     {fault_code::route_length, "route length out of range",
      "route length outside 0 .. 1000000 m"},
     {fault_code::progressive_grid, "kilometre progressive not on the 50 m grid",
@@ -81,6 +81,12 @@ constexpr std::array<code_description, 38> codes{{
      "text looks like UTF-8"},
     {fault_code::not_windows_1252, "character without a Windows-1252 form",
      "character without a Windows-1252 form"},
+    {fault_code::value_count, "wrong number of values",
+     "an entry's line holds more or fewer values than its key takes"},
+    {fault_code::out_of_range, "value outside its range",
+     "a value outside the range a real scenario uses, or one its field cannot hold"},
+    {fault_code::text_form, "name or text outside its form",
+     "a name or text outside the form the built-in files use"},
     {fault_code::scenario_marker_taken, "cell 1 or the route record already taken (stamp marker)",
      "cell 1 or the route record already holds the scenario marker value"},
     {fault_code::identity_code_taken, "cell 1 or the route record already taken (identity code)",

@@ -52,6 +52,9 @@ inline constexpr std::int32_t beyond_end = 204;
 inline constexpr std::int32_t same_position = 205;
 inline constexpr std::int32_t looks_like_utf8 = 206;
 inline constexpr std::int32_t not_windows_1252 = 207;
+inline constexpr std::int32_t value_count = 208;
+inline constexpr std::int32_t out_of_range = 209;
+inline constexpr std::int32_t text_form = 210;
 // The guard checks before writing.
 inline constexpr std::int32_t scenario_marker_taken = 1250;
 inline constexpr std::int32_t identity_code_taken = 1251;

@@ -116,6 +116,9 @@ struct compilation {
   std::string route_name;
   std::string train_name;
   bool with_track_plan = false;
+  // Set by `scenario check` alone: a refused entry is recorded and the reading goes on at the next
+  // line, so that one run finds every fault. The compile stops at the first, as it always has.
+  bool read_on_after_refusal = false;
   // The last fault recorded (0: none), and the last position any fault gave.
   long_t fault_code = 0;
   std::optional<long_t> fault_position;

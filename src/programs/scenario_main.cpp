@@ -73,10 +73,12 @@ int run(int argc, char** argv) {
   check_cmd->footer(scenario::example_footer(
       "scenario check mine/Roma_Pisa_linea.txt \"mine/Roma_Pisa_EXPR 368-.txt\" --werror"));
 
-  std::string explain_code;
-  CLI::App* explain_cmd =
-      app.add_subcommand("explain", "Explain a code: meaning, common causes and an example");
-  explain_cmd->add_option("CODE", explain_code, "a code as diagnostics print it, e.g. 16")
+  std::string explain_topic;
+  CLI::App* explain_cmd = app.add_subcommand(
+      "explain", "Explain a code, or an entry or section of the data files, with an example");
+  explain_cmd
+      ->add_option("TOPIC", explain_topic,
+                   "a code as diagnostics print it (16), a key (segnale) or a section ([segnali])")
       ->required();
   explain_cmd->footer(scenario::example_footer("scenario explain 16"));
 
@@ -157,7 +159,7 @@ int run(int argc, char** argv) {
   check.compile.terminal = colours;
   if (cmd->parsed()) return scenario::run_compile(compile, std::cout, std::cerr);
   if (check_cmd->parsed()) return scenario::run_check(check, std::cout, std::cerr);
-  if (explain_cmd->parsed()) return scenario::run_explain(explain_code, std::cout, std::cerr);
+  if (explain_cmd->parsed()) return scenario::run_explain(explain_topic, std::cout, std::cerr);
   if (export_cmd->parsed()) return scenario::run_export(export_opts, std::cout, std::cerr);
   if (dump_cmd->parsed()) return scenario::run_dump(dump, std::cout, std::cerr);
   if (plot_cmd->parsed()) return scenario::run_plot(plot, std::cout, std::cerr);

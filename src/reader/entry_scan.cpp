@@ -1,5 +1,7 @@
 #include "reader/entry_scan.h"
 
+#include <algorithm>
+
 #include "model/fault_codes.h"
 
 namespace scenario {
@@ -30,9 +32,35 @@ std::optional<std::string> next_key(field_reader& fields, int separators, separa
   return key;
 }
 
+namespace {
+
+bool table_full(std::int32_t code) {
+  return code == fault_code::too_many_stations || code == fault_code::too_many_spans ||
+         code == fault_code::too_many_text_boards;
+}
+
+bool recorded(const compilation& c, std::int32_t code) {
+  return std::any_of(c.diagnostics.begin(), c.diagnostics.end(),
+                     [code](const diagnostic& d) { return d.code == code; });
+}
+
+}  // namespace
+
 reading_flow refuse(compilation& c, source_file file, const fault& f, source_point at) {
+  if (c.read_on_after_refusal) {
+    if (!(table_full(f.code) && recorded(c, f.code))) record_fault(c, f, file, at);
+    return reading_flow::go_on;
+  }
   record_fault(c, f, file, at);
   return f.code == fault_code::outside_route ? reading_flow::end_entries : reading_flow::stop;
+}
+
+void record_unreadable(compilation& c, source_file file, const field_reader& fields,
+                       const reading_failure& failure) {
+  record_fault(c,
+               {fault_code::unreadable_entry, std::nullopt,
+                "unreadable entry: " + std::string(failure.what())},
+               file, fields.where());
 }
 
 bool is_section_header(std::string_view key) {

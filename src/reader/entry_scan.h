@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/model.h"
+#include "model/numeric.h"
 #include "reader/field_reader.h"
 
 namespace scenario {
@@ -65,8 +66,13 @@ enum class reading_flow {
 };
 
 // Records a refusal against the field at fault. Code 15 ends the entries through the end steps of
-// the file; any other code stops the reading.
+// the file; any other code stops the reading. Reading on after a refusal, every code goes on, and
+// a full table (stations, spans, text boards) is told only once: the entries after it follow.
 reading_flow refuse(compilation& c, source_file file, const fault& f, source_point at);
+
+// Records a failure of the reading (code 25) against the field being read.
+void record_unreadable(compilation& c, source_file file, const field_reader& fields,
+                       const reading_failure& failure);
 
 // Whether a key field holds both brackets: a section header, passed over by design.
 inline bool is_bracketed(std::string_view key) {

@@ -158,14 +158,33 @@ std::string field_reader::read_text() {
   return std::string(field);
 }
 
-double field_reader::read_number() {
-  std::string_view field = next_raw_field(true);
+std::optional<double> number_value(std::string_view field) {
   if (field.empty()) return 0.0;
   // Most fields are a few plain digits, exact as they stand: no conversion or rounding needed.
   if (std::optional<double> whole = plain_whole_number(field)) return *whole;
-  if (!is_number(field))
-    throw reading_failure("field \"" + std::string(field) + "\" is not a number");
+  if (!is_number(field)) return std::nullopt;
   return nearest(to_double(field));
+}
+
+std::string_view field_reader::read_number_text() {
+  return next_raw_field(true);
+}
+
+double field_reader::read_number() {
+  std::string_view field = next_raw_field(true);
+  if (std::optional<double> v = number_value(field)) return *v;
+  throw reading_failure("field \"" + std::string(field) + "\" is not a number");
+}
+
+void field_reader::skip_rest_of_line() {
+  if (current_line_ != field_line_) return;
+  while (pos_ < text_.size() && line_end_at(pos_) == 0) ++pos_;
+  if (std::size_t n = line_end_at(pos_)) {
+    pos_ += n;
+    ++current_line_;
+    line_start_ = pos_;
+  }
+  field_follows_ = false;
 }
 
 std::uint8_t field_reader::read_byte() {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,10 @@ namespace scenario {
 //   does not fit, throws reading_failure (code 25).
 // - at_end() is true once only blanks, tabs and line ends remain (and no comma promised a field);
 //   reading then throws.
+// The value of a numeric field as the reader converts it, before it is fitted to a width: 0 for an
+// empty field, nullopt for a field that is not a number.
+std::optional<double> number_value(std::string_view field);
+
 class field_reader {
  public:
   explicit field_reader(std::string_view bytes);
@@ -30,6 +35,9 @@ class field_reader {
   bool at_end() const;
 
   std::string read_text();
+  // The next numeric field as it stands, unconverted: for checks that look at what the author
+  // wrote.
+  std::string_view read_number_text();
   std::uint8_t read_byte();
   std::int16_t read_integer();
   std::int32_t read_long();
@@ -39,6 +47,11 @@ class field_reader {
   int line() const { return field_line_; }
   // Line and 1-based byte column where that field starts (its first character after the blanks).
   source_point where() const { return {field_line_, field_column_}; }
+
+  // Passes over what is left of the line of the field last returned, its line end included; nothing
+  // when that field's line end has already been consumed. A reading that goes on after a refused
+  // entry starts again at the next line.
+  void skip_rest_of_line();
 
  private:
   double read_number();

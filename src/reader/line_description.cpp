@@ -24,8 +24,19 @@ class line_reader {
   line_reading run();
 
  private:
+  // Reading on after a refusal, the rest of the entry's line is passed over with it.
   reading_flow refuse(const fault& f, source_point at) {
-    return scenario::refuse(c_, source_file::line_description, f, at);
+    const reading_flow flow = scenario::refuse(c_, source_file::line_description, f, at);
+    if (c_.read_on_after_refusal) f_.skip_rest_of_line();
+    return flow;
+  }
+
+  // Reading on after a refusal, a failure of the reading is recorded and the reading goes on at
+  // the next line; otherwise it ends the whole reading.
+  void read_on_after(const reading_failure& failure) {
+    if (!c_.read_on_after_refusal) throw;
+    record_unreadable(c_, source_file::line_description, f_, failure);
+    f_.skip_rest_of_line();
   }
 
   // Reads a Long and the point where its field starts.
@@ -87,7 +98,13 @@ line_reading line_reader::run() {
   try {
     while (std::optional<std::string> text = next_key(f_, 10, separator_end::not_tested)) {
       const key_field key(std::move(*text));
-      if (!general_entry(key, f_.where())) {
+      bool go_on = true;
+      try {
+        go_on = general_entry(key, f_.where());
+      } catch (const reading_failure& failure) {
+        read_on_after(failure);
+      }
+      if (!go_on) {
         size_arrays();
         return {};
       }
@@ -112,7 +129,12 @@ line_reading line_reader::run() {
 
   // Up to two separator fields stand before an entry.
   while (std::optional<std::string> text = next_key(f_, 2, separator_end::tested)) {
-    const reading_flow flow = entry(key_field(std::move(*text)), f_.where());
+    reading_flow flow = reading_flow::go_on;
+    try {
+      flow = entry(key_field(std::move(*text)), f_.where());
+    } catch (const reading_failure& failure) {
+      read_on_after(failure);
+    }
     if (flow == reading_flow::stop) return {};
     if (flow == reading_flow::end_entries) break;
   }
@@ -175,25 +197,25 @@ bool line_reader::general_entry(const key_field& key, source_point key_at) {
              " m, is not a multiple of 50; use " + std::to_string(value - value % 50) + " or " +
              std::to_string(value - value % 50 + (value < 0 ? -50 : 50));
     };
-    if (r.inizio % 50 != 0) {
-      refuse({fault_code::repetition_start_grid, {}, not_multiple("first", r.inizio)}, first_at);
+    // Each refusal stops the reading, unless it reads on after refusals.
+    if (r.inizio % 50 != 0 &&
+        refuse({fault_code::repetition_start_grid, {}, not_multiple("first", r.inizio)},
+               first_at) != reading_flow::go_on)
       return false;
-    }
-    if (r.fine % 50 != 0) {
-      refuse({fault_code::repetition_end_grid, {}, not_multiple("second", r.fine)}, second_at);
+    if (r.fine % 50 != 0 &&
+        refuse({fault_code::repetition_end_grid, {}, not_multiple("second", r.fine)}, second_at) !=
+            reading_flow::go_on)
       return false;
-    }
     if (key.has_exact("4")) {
       r.posizione = 4;
     } else if (key.has_exact("9")) {
       r.posizione = 9;
-    } else {
-      refuse({fault_code::repetition_codes,
-              {},
-              "the signal repetition key \"" + key.text() +
-                  "\" holds neither the digit 4 nor 9, the number of codes; write "
-                  "\"ripetizione segnali 4\" or \"ripetizione segnali 9\""},
-             key_at);
+    } else if (refuse({fault_code::repetition_codes,
+                       {},
+                       "the signal repetition key \"" + key.text() +
+                           "\" holds neither the digit 4 nor 9, the number of codes; write "
+                           "\"ripetizione segnali 4\" or \"ripetizione segnali 9\""},
+                      key_at) != reading_flow::go_on) {
       return false;
     }
     if (r.fine == 0) r.posizione = 0;

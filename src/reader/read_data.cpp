@@ -5,6 +5,7 @@
 
 #include "model/fault_codes.h"
 #include "model/numeric.h"
+#include "reader/entry_scan.h"
 #include "reader/field_reader.h"
 #include "reader/line_description.h"
 #include "reader/train_scenario.h"
@@ -41,10 +42,7 @@ void read_data_files(compilation& c, const data_files& files) {
     // One handler for the whole reading: the fault goes with the line of the field being read.
     const std::optional<field_reader>& reader =
         active == source_file::line_description ? line_fields : train_fields;
-    record_fault(c,
-                 {fault_code::unreadable_entry, std::nullopt,
-                  "unreadable entry: " + std::string(failure.what())},
-                 active, reader ? reader->where() : source_point{});
+    record_unreadable(c, active, reader ? *reader : field_reader({}), failure);
   }
 }
 

@@ -25,7 +25,16 @@ class train_reader {
     // file fails here. A file without the section reads no entry and still runs the end steps.
     find_section(fields_, "[generale]");
     reading_flow flow = reading_flow::go_on;
-    while (flow == reading_flow::go_on) flow = entry();
+    while (flow == reading_flow::go_on) {
+      try {
+        flow = entry();
+      } catch (const reading_failure& failure) {
+        // Reading on after a refusal, the next line is read; otherwise the reading ends here.
+        if (!c_.read_on_after_refusal) throw;
+        record_unreadable(c_, source_file::train_scenario, fields_, failure);
+        fields_.skip_rest_of_line();
+      }
+    }
     if (flow == reading_flow::end_entries) end_steps();
   }
 
@@ -85,8 +94,11 @@ class train_reader {
   // The entry's position must leave 100 m of cells after it.
   bool outside_route(long_t p) const { return (double(p) + 100) / 50 > c_.upper_bound(); }
 
+  // Reading on after a refusal, the rest of the entry's line is passed over with it.
   reading_flow refuse(const fault& f, source_point at) {
-    return scenario::refuse(c_, source_file::train_scenario, f, at);
+    const reading_flow flow = scenario::refuse(c_, source_file::train_scenario, f, at);
+    if (c_.read_on_after_refusal) fields_.skip_rest_of_line();
+    return flow;
   }
 
   reading_flow refuse_outside_route(std::string_view what, long_t p, source_point at) {
@@ -127,7 +139,14 @@ class train_reader {
     const long_t p = read_position("speed limit", at);
     const long_t v = fields_.read_long();
     if (outside_route(p)) return refuse_outside_route("speed limit", p, at);
-    fill(speed_cursor_, nearest_as<long_t>(p / 50.0), [this](cella& x) { write_speed(x); });
+    // The speed before this one fails here when it does not fit; a reading that goes on after it
+    // starts from this one.
+    try {
+      fill(speed_cursor_, nearest_as<long_t>(p / 50.0), [this](cella& x) { write_speed(x); });
+    } catch (const reading_failure&) {
+      current_speed_ = v;
+      throw;
+    }
     current_speed_ = v;
     return reading_flow::go_on;
   }
@@ -147,7 +166,8 @@ class train_reader {
   reading_flow after_placing(const std::optional<fault>& refused, long_t posizione,
                              source_point at) {
     if (refused) return refuse(*refused, at);
-    if (c_.fault_code <= 0) return reading_flow::go_on;
+    // Reading on after refusals, the codes they left stop nothing.
+    if (c_.read_on_after_refusal || c_.fault_code <= 0) return reading_flow::go_on;
     const long_t still_set = c_.fault_code;
     record_fault(c_,
                  {still_set, posizione,
@@ -204,7 +224,12 @@ class train_reader {
     source_point at;
     stazione_entry e;
     e.posizione = read_position("station", at);
-    voce_generale& record = c_.voci_generali[static_cast<std::size_t>(k_)];
+    // Reading on after a full station table (code 10, given to the station before), a station is
+    // read but has no record. The first station always takes record 1.
+    const bool table_full = k_ > voce::prima_stazione && k_ >= next_board_record_;
+    voce_generale unrecorded;
+    voce_generale& record =
+        table_full ? unrecorded : c_.voci_generali[static_cast<std::size_t>(k_)];
     try {
       if (auto refused = station_position_fault(c_, e.posizione)) {
         store_station_values(record, e);
@@ -236,6 +261,7 @@ class train_reader {
       store_station_values(record, e);
       throw;
     }
+    if (table_full) return reading_flow::go_on;
     const std::optional<fault> refused = place_station(c_, k_, e, next_board_record_);
     return refused ? refuse(*refused, at) : reading_flow::go_on;
   }

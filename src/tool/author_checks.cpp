@@ -2,42 +2,19 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <tuple>
 #include <utility>
 
 #include "reader/entry_scan.h"
+#include "reader/file_format.h"
+#include "tool/entry_checks.h"
 #include "tool/suggest.h"
 #include "tool/text_encoding.h"
 
 namespace scenario {
 
 namespace {
-
-// The keys as the built-in files write them: what a typo is most likely a typo of.
-constexpr std::string_view line_general_keys[] = {"lunghezza percorso",
-                                                  "progressiva chilometrica uno",
-                                                  "progressiva chilometrica due",
-                                                  "progressiva chilometrica tre",
-                                                  "sfondo uno",
-                                                  "sfondo due",
-                                                  "sfondo tre",
-                                                  "ripetizione segnali 4 codici",
-                                                  "ripetizione segnali 9 codici"};
-constexpr std::string_view line_entry_keys[] = {
-    "pendenza", "curvad1",  "curvad2",         "curvad3",
-    "curvad4",  "curvad5",  "curvad6",         "curvas1",
-    "curvas2",  "curvas3",  "curvas4",         "curvas5",
-    "curvas6",  "montagna", "indicatori_vmax", "cartello_indicatore"};
-constexpr std::string_view train_keys[] = {"percentuale massa frenata",
-                                           "numero vetture",
-                                           "velocita",
-                                           "aderenza",
-                                           "orologio",
-                                           "sabbia",
-                                           "segnale",
-                                           "rallentamento",
-                                           "abbattimento",
-                                           "stazione"};
 
 std::string trimmed_lower(std::string_view s) {
   const std::size_t first = s.find_first_not_of(" \t");
@@ -110,26 +87,35 @@ void position_checks(const compilation& c, std::vector<diagnostic>& out) {
   }
 }
 
-void key_checks(const compilation& c, std::vector<diagnostic>& out) {
+// `out_of_step`: lines whose passed-over fields follow from a fault the entry checks told.
+void key_checks(const compilation& c, const std::set<std::pair<source_file, int>>& out_of_step,
+                std::vector<diagnostic>& out) {
   // Fields after an unknown key on its line are its values, not strays of their own.
   source_file unknown_file = source_file::none;
   int unknown_line = 0;
   for (const passed_field& f : c.passed_over) {
     if (f.file == unknown_file && f.at.line == unknown_line) continue;
+    if (out_of_step.count({f.file, f.at.line})) continue;
     if (is_number_text(f.text)) {
-      out.push_back(warning_at(
-          fault_code::stray_value, f.file, f.at,
-          "the value field \"" + trimmed_lower(f.text) +
-              "\" belongs to no entry and is passed over (a decimal point is \".\": \"-4,5\" "
-              "reads as -4 and a stray 5)",
-          severity::note));
+      out.push_back(warning_at(fault_code::stray_value, f.file, f.at,
+                               "the value field \"" + trimmed_lower(f.text) +
+                                   "\" belongs to no entry and is passed over",
+                               severity::note));
       continue;
     }
     if (trimmed_lower(f.text).empty()) continue;
     // A key field in the general section of the line description is matched against its keys.
     std::string message = "unknown key '" + trimmed_lower(f.text) + "'";
-    const std::string suggestion = nearest_key(f.file, f.text, f.general_section);
-    if (!suggestion.empty()) message += " (did you mean '" + suggestion + "'?)";
+    const key_region other = f.general_section ? key_region::entries : key_region::general;
+    if (f.file == source_file::line_description && !keys_matching(f.file, other, f.text).empty()) {
+      // A key of the line description's other part: where it stands, it is no key.
+      message = "'" + trimmed_lower(f.text) + "' is a key of the " +
+                (f.general_section ? "entries after" : "general section before") +
+                " the first section header, not here";
+    } else if (const std::string suggestion = nearest_key(f.file, f.text, f.general_section);
+               !suggestion.empty()) {
+      message += " (did you mean '" + suggestion + "'?)";
+    }
     message += "; the entry is passed over with its values";
     out.push_back(warning_at(fault_code::unknown_key, f.file, f.at, message));
     unknown_file = f.file;
@@ -148,15 +134,25 @@ std::string text_kind(std::string_view line) {
 void encoding_checks(source_file file, std::string_view bytes, std::vector<diagnostic>& out) {
   int line = 1;
   std::size_t start = 0;
+  if (has_byte_order_mark(bytes)) {
+    out.push_back(warning_at(
+        fault_code::looks_like_utf8, file, {1, 1},
+        "the file begins with a UTF-8 byte order mark (the bytes EF BB BF), which the compile "
+        "passes over with what stands before \"[generale]\"; --input-encoding utf-8 drops it",
+        severity::note));
+    start = byte_order_mark.size();
+  }
   while (start < bytes.size()) {
     std::size_t end = bytes.find('\n', start);
     if (end == std::string_view::npos) end = bytes.size();
     const std::string_view text = bytes.substr(start, end - start);
+    // Columns count from the line's first byte, the byte order mark's included.
+    const std::size_t shift = line == 1 ? start : 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
       const std::size_t n = utf8_sequence_at(text, i);
       if (n == 0) continue;
       out.push_back(warning_at(
-          fault_code::looks_like_utf8, file, {line, static_cast<int>(i) + 1},
+          fault_code::looks_like_utf8, file, {line, static_cast<int>(shift + i) + 1},
           text_kind(text) + " looks like UTF-8 (\"" + std::string(text.substr(i, n)) +
               "\"); the simulator reads Windows-1252; save the file in that code page or give "
               "--input-encoding utf-8"));
@@ -167,36 +163,76 @@ void encoding_checks(source_file file, std::string_view bytes, std::vector<diagn
   }
 }
 
+// File by file, top to bottom, so that the author reads them in order; those of no file last.
+bool in_file_order(const diagnostic& a, const diagnostic& b) {
+  auto file_rank = [](source_file f) { return f == source_file::none ? 3 : static_cast<int>(f); };
+  return std::tuple(file_rank(a.file), a.line, a.column) <
+         std::tuple(file_rank(b.file), b.line, b.column);
+}
+
 }  // namespace
 
 std::string nearest_key(source_file file, std::string_view key, bool general_section) {
-  const std::string wanted = trimmed_lower(key);
-  std::vector<std::string_view> keys;
-  if (file == source_file::train_scenario) {
-    keys.assign(std::begin(train_keys), std::end(train_keys));
-  } else if (general_section) {
-    keys.assign(std::begin(line_general_keys), std::end(line_general_keys));
-  } else {
-    keys.assign(std::begin(line_entry_keys), std::end(line_entry_keys));
-  }
-  const std::vector<std::string> names(keys.begin(), keys.end());
-  return closest_name(wanted, names).value_or(std::string());
+  const key_region region = file == source_file::line_description && general_section
+                                ? key_region::general
+                                : key_region::entries;
+  std::vector<std::string> names;
+  for (const key_format& k : all_keys())
+    if (k.file == file && k.region == region)
+      for (std::string_view spelling : spellings(k)) names.emplace_back(spelling);
+  return closest_name(trimmed_lower(key), names).value_or(std::string());
 }
 
 std::vector<diagnostic> author_warnings(const compilation& c, std::string_view line_bytes,
                                         std::string_view train_bytes, bool check_encoding) {
   std::vector<diagnostic> out;
-  key_checks(c, out);
+  std::set<std::pair<source_file, int>> out_of_step;
+  for (const auto& [file, bytes] : {std::pair{source_file::line_description, line_bytes},
+                                    std::pair{source_file::train_scenario, train_bytes}}) {
+    entry_findings found = check_entries(file, bytes);
+    out.insert(out.end(), found.diagnostics.begin(), found.diagnostics.end());
+    out_of_step.insert(found.out_of_step.begin(), found.out_of_step.end());
+  }
+  key_checks(c, out_of_step, out);
   position_checks(c, out);
   if (check_encoding) {
     encoding_checks(source_file::line_description, line_bytes, out);
     encoding_checks(source_file::train_scenario, train_bytes, out);
   }
-  // In file order, so that the author reads them top to bottom.
-  std::stable_sort(out.begin(), out.end(), [](const diagnostic& a, const diagnostic& b) {
-    return std::tie(a.file, a.line, a.column) < std::tie(b.file, b.line, b.column);
-  });
+  std::stable_sort(out.begin(), out.end(), in_file_order);
   return out;
+}
+
+std::vector<diagnostic> check_report(const compilation& c, std::string_view line_bytes,
+                                     std::string_view train_bytes, bool check_encoding) {
+  std::set<std::pair<source_file, int>> refused;
+  for (const diagnostic& d : c.diagnostics)
+    if (d.sev == severity::error) refused.insert({d.file, d.line});
+  std::vector<diagnostic> all = c.diagnostics;
+  for (diagnostic& d : author_warnings(c, line_bytes, train_bytes, check_encoding)) {
+    const bool of_values = d.code == fault_code::beyond_end || d.code == fault_code::out_of_range ||
+                           d.code == fault_code::value_count;
+    if (!(of_values && refused.count({d.file, d.line}))) all.push_back(std::move(d));
+  }
+  std::stable_sort(all.begin(), all.end(), in_file_order);
+
+  // Codes after which nothing more was read.
+  auto reading_stopped = [](std::int32_t code) {
+    return code == fault_code::route_length || code == fault_code::no_line_description ||
+           code == fault_code::no_general_section || code == fault_code::no_route_length;
+  };
+  const auto first = std::find_if(all.begin(), all.end(),
+                                  [](const diagnostic& d) { return d.sev == severity::error; });
+  if (first != all.end() && first + 1 != all.end() && !reading_stopped(first->code)) {
+    diagnostic note;
+    note.code = first->code;
+    note.sev = severity::note;
+    note.message =
+        "check reads on after a refused entry, from the next line; what it reports after the "
+        "first refusal may follow from it";
+    all.insert(first + 1, std::move(note));
+  }
+  return all;
 }
 
 }  // namespace scenario

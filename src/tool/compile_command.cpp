@@ -176,14 +176,13 @@ compile_result compile(report& r, const compile_request& request, const data_fil
     r.fail(result.refusal);
     return result;
   }
-  std::vector<diagnostic> all = result.model->diagnostics;
-  r.compile_warnings = static_cast<std::size_t>(std::count_if(
-      all.begin(), all.end(), [](const diagnostic& d) { return d.sev == severity::warning; }));
-  if (check) {
-    for (diagnostic& d :
-         author_warnings(*result.model, *files.line_description, *files.train_scenario, !from_utf8))
-      all.push_back(std::move(d));
-  }
+  const std::vector<diagnostic>& compiled = result.model->diagnostics;
+  r.compile_warnings = static_cast<std::size_t>(
+      std::count_if(compiled.begin(), compiled.end(),
+                    [](const diagnostic& d) { return d.sev == severity::warning; }));
+  const std::vector<diagnostic> all = check ? check_report(*result.model, *files.line_description,
+                                                           *files.train_scenario, !from_utf8)
+                                            : compiled;
   for (const diagnostic& d : all) r.add(d);
   if (result.outcome_verdict == verdict::nothing_to_write) r.fail(result.refusal);
   if (result.guard) r.add(*result.guard);

@@ -1,7 +1,13 @@
 #include "tool/explain_command.h"
 
+#include <algorithm>
+
 #include "compiler/exit_status.h"
 #include "model/fault_codes.h"
+#include "reader/entry_scan.h"
+#include "reader/file_format.h"
+#include "tool/format_reference.h"
+#include "tool/suggest.h"
 #include "tool/tool_error.h"
 
 namespace scenario {
@@ -190,8 +196,8 @@ const std::vector<code_text> codes = {
    "pendnza, 5000, -3",
    "pendenza, 5000, -3"},
   {fault_code::stray_value,
-   "A value field belongs to no entry: the entry before it took all its values, and this one is read as a key and passed over.",
-   "A decimal comma, or one value too many.",
+   "A value field belongs to no entry: the entry before it took all its values, and this one is read as a key and passed over. A decimal comma in an entry's last value gives such a field: its whole part is read, the digits after the comma are passed over.",
+   "A decimal comma, or a line of values without a key.",
    "pendenza, 1250, -4,5",
    "pendenza, 1250, -4.5"},
   {fault_code::backwards,
@@ -210,8 +216,8 @@ const std::vector<code_text> codes = {
    "pendenza, 600, -11\npendenza, 600, 0",
    "pendenza, 600, -11\npendenza, 1200, 0"},
   {fault_code::looks_like_utf8,
-   "The simulator reads the data files as Windows-1252; a UTF-8 character there shows as two or three odd characters. Save the file as Windows-1252, or give --input-encoding utf-8 to convert it.",
-   "An editor that saves UTF-8.",
+   "The simulator reads the data files as Windows-1252; a UTF-8 character there shows as two or three odd characters. Save the file as Windows-1252, or give --input-encoding utf-8 to convert it. A UTF-8 byte order mark (the bytes EF BB BF at the start of a file, invisible in most editors) is told as such: the compile passes over it with the fields before \"[generale]\", and --input-encoding utf-8 drops it.",
+   "An editor that saves UTF-8, as editors on Windows do by default, often with a byte order mark.",
    "cartello_indicatore, 500, Citt\\xC3\\xA0 (UTF-8)",
    "cartello_indicatore, 500, Citt\\xE0 (Windows-1252)"},
   {fault_code::not_windows_1252,
@@ -219,6 +225,21 @@ const std::vector<code_text> codes = {
    "A typographic character outside Western European text.",
    "cartello_indicatore, 500, \\u2192 Pisa",
    "cartello_indicatore, 500, -> Pisa"},
+  {fault_code::value_count,
+   "The entry's line holds fewer or more values than its key takes (scenario explain KEY gives its form). The compile reads the file as one stream of fields: a missing value is taken from the next line, whose entry is then read out of step; a value too many is read as a key and passed over. A comma inside a number that shifts the values after it is told here too.",
+   "A value left out or typed twice, a name with a comma in it, a decimal comma.",
+   "segnale, 2250, 2, 4, 1, 1, 1, 0, 0, 0,0,0, 140",
+   "segnale, 2250, 2, 4, 1, 1, 0, 0, 0,0,0, 140"},
+  {fault_code::out_of_range,
+   "A value lies outside the range a real scenario uses (a clock of 25 hours, a signal head of kind 7, a position before the start), or outside what its field in the compiled files holds, so that the compile stores another number or fails at a later entry. scenario explain KEY gives each value's ranges. Only a warning: the compile takes it as it stands.",
+   "A typo, hours and minutes swapped, a speed in the wrong unit.",
+   "orologio, 25, 75, 30",
+   "orologio, 23, 15, 30"},
+  {fault_code::text_form,
+   "A name or text is not in the form the built-in files use: a station name longer than the timetable card's 22 characters, a board text that is not one or two halves in brackets of at most 10 characters each, or a name that is a key of the file. Only a note.",
+   "A long official name, a board written as one line, a name left out so that the next key took its place.",
+   "cartello_indicatore, 27950, Cippo chilometrico 28",
+   "cartello_indicatore, 27950, (  Cippo  )(Km 28+000)"},
 };
 
 const std::vector<status_text> statuses = {
@@ -275,7 +296,15 @@ std::optional<explanation> find_explanation(std::string_view code) {
   return std::nullopt;
 }
 
-int run_explain(const std::string& code, std::ostream& out, std::ostream& err) {
+namespace {
+
+bool is_code(std::string_view topic) {
+  if (topic.rfind("exit-", 0) == 0) return true;
+  return !topic.empty() &&
+         std::all_of(topic.begin(), topic.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+}
+
+int explain_code(const std::string& code, std::ostream& out, std::ostream& err) {
   const std::optional<explanation> e = find_explanation(code);
   if (!e) {
     print_error(err, "no code \"" + code +
@@ -290,6 +319,60 @@ int run_explain(const std::string& code, std::ostream& out, std::ostream& err) {
   if (!e->wrong.empty()) print_block(out, "Wrong", e->wrong);
   if (!e->right.empty()) print_block(out, "Corrected", e->right);
   return as_int(exit_status::ok);
+}
+
+// The keys a word names: those whose rule it meets, as the reader would take it for a key field;
+// else those whose name holds it ("sfondo" names the three backgrounds).
+std::vector<const key_format*> keys_named(std::string_view word) {
+  std::vector<const key_format*> found;
+  for (const key_format& k : all_keys())
+    if (key_matches(k, word)) found.push_back(&k);
+  if (!found.empty()) return found;
+  const std::string folded = lower(word);
+  for (const key_format& k : all_keys())
+    if (contains(k.name, folded)) found.push_back(&k);
+  return found;
+}
+
+// Every word `explain` knows besides codes: the keys as authors write them, and the headers.
+std::vector<std::string> topics() {
+  std::vector<std::string> names;
+  for (const key_format& k : all_keys())
+    for (std::string_view spelling : spellings(k)) names.emplace_back(spelling);
+  for (const file_format& f : file_formats())
+    for (const section_format& s : f.sections) names.emplace_back(s.header);
+  return names;
+}
+
+int unknown_topic(const std::string& topic, std::ostream& err) {
+  std::string message = "no key or section \"" + topic + "\"";
+  if (std::optional<std::string> near = closest_name(lower(topic), topics()))
+    message += " (did you mean \"" + *near + "\"?)";
+  print_error(err, message +
+                       "; explain takes a code (16, exit-2), a key (segnale) or a section "
+                       "([segnali]); docs/format.md lists them all");
+  return as_int(exit_status::usage_or_file_error);
+}
+
+// Several keys or sections, one after the other.
+template <class T, class Print>
+int print_all(const std::vector<const T*>& items, std::ostream& out, Print print) {
+  for (std::size_t i = 0; i < items.size(); ++i) out << (i > 0 ? "\n" : "") << print(*items[i]);
+  return as_int(exit_status::ok);
+}
+
+}  // namespace
+
+int run_explain(const std::string& topic, std::ostream& out, std::ostream& err) {
+  if (is_code(topic)) return explain_code(topic, out, err);
+  if (!topic.empty() && topic.front() == '[') {
+    const std::vector<const section_format*> sections = find_sections(topic);
+    if (sections.empty()) return unknown_topic(topic, err);
+    return print_all(sections, out, section_reference);
+  }
+  const std::vector<const key_format*> keys = keys_named(topic);
+  if (keys.empty()) return unknown_topic(topic, err);
+  return print_all(keys, out, key_reference);
 }
 
 }  // namespace scenario

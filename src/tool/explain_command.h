@@ -1,5 +1,5 @@
-// `scenario explain CODE`: what a code means, its common causes, and a wrong and a corrected
-// example.
+// `scenario explain CODE|KEY|[SECTION]`: what a code means, its common causes, and a wrong and a
+// corrected example; or the form of an entry of the data files, or what a section holds.
 #pragma once
 
 #include <optional>
@@ -26,7 +26,9 @@ std::vector<explanation> explanations();
 // The explanation of `code` ("16", or "exit-2" for an exit status), or nullopt.
 std::optional<explanation> find_explanation(std::string_view code);
 
-// Prints it; status 2 for a code without an explanation.
-int run_explain(const std::string& code, std::ostream& out, std::ostream& err);
+// Prints the explanation of a code ("16", "exit-2"), a key ("segnale", "curvad3": every key whose
+// rule the word meets, or else whose name holds it) or a section ("[segnali]"); status 2 for a
+// topic that is none of them.
+int run_explain(const std::string& topic, std::ostream& out, std::ostream& err);
 
 }  // namespace scenario

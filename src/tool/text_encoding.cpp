@@ -118,6 +118,7 @@ std::size_t utf8_sequence_at(std::string_view bytes, std::size_t i) {
 
 std::optional<conversion_fault> cp1252_from_utf8(std::string_view utf8, std::string& out) {
   out.clear();
+  if (has_byte_order_mark(utf8)) utf8.remove_prefix(byte_order_mark.size());
   out.reserve(utf8.size());
   int line = 1;
   std::size_t line_start = 0;

@@ -30,8 +30,16 @@ struct conversion_fault {
   char32_t code_point = 0;
 };
 
-// `utf8` as Windows-1252 into `out`; a character that code page cannot hold, or bytes that are
-// not UTF-8, stop it and are returned (`out` is then incomplete).
+// The UTF-8 byte order mark, U+FEFF at the start of a file: editors on Windows write it by default.
+inline constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
+
+inline bool has_byte_order_mark(std::string_view bytes) {
+  return bytes.substr(0, byte_order_mark.size()) == byte_order_mark;
+}
+
+// `utf8` as Windows-1252 into `out`, a byte order mark at its start dropped; a character that code
+// page cannot hold, or bytes that are not UTF-8, stop it and are returned (`out` is then
+// incomplete). Columns count in the text after the mark.
 std::optional<conversion_fault> cp1252_from_utf8(std::string_view utf8, std::string& out);
 
 // Length of the well-formed multi-byte UTF-8 sequence starting at `i`, 0 when there is none.

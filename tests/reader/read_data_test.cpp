@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "support/case_name.h"
 
@@ -153,6 +155,84 @@ TEST_P(DiagnosticMessage, WordsLineAndColumn) {
 
 INSTANTIATE_TEST_SUITE_P(, DiagnosticMessage, ::testing::ValuesIn(message_cases),
                          test_support::name_from_what{});
+
+// The codes of every diagnostic, with the reading going on after refusals or stopping at the first.
+std::vector<std::int32_t> codes(const std::string& line, const std::string& train, bool read_on) {
+  compilation c;
+  c.with_track_plan = true;
+  c.read_on_after_refusal = read_on;
+  read_data_files(c, {line, train});
+  std::vector<std::int32_t> found;
+  for (const diagnostic& d : c.diagnostics) found.push_back(d.code);
+  return found;
+}
+
+std::string repeated(int n, const std::function<std::string(int)>& entry) {
+  std::string text;
+  for (int i = 0; i < n; ++i) text += entry(i);
+  return text;
+}
+
+TEST(MemorizzaDati, ReadingOnAfterRefusalsFindsEveryFaultOnce) {
+  const std::string line_head = "[generale]\r\nlunghezza percorso, 100000\r\n[curve]\r\n";
+  const std::string plain_line = line_head + "[fine]\r\n";
+  const std::string signal = ", 2,3,1,1,0,2,2,1,1,0\r\n";
+  struct read_on_case {
+    const char* what;
+    std::string line, train;
+    std::vector<std::int32_t> read_on, first_only;
+  };
+  const read_on_case cases[] = {
+      {"a refusal in each file, the first a 15 that would stop the train file at its signal",
+       line_head + "pendenza, 200000, 1\r\ncartello_indicatore, 500, a\r\n"
+                   "cartello_indicatore, 500, b\r\n[fine]\r\n",
+       "[generale]\r\nsegnale, 700" + signal + "segnale, 700" + signal + "[fine]\r\n",
+       {15, 6, 16},
+       {15, 15}},
+      {"a failure of the reading passes over the rest of its line only",
+       line_head + "pendenza, 10x, 3, 4\r\npendenza, 100, 2\r\npendenza, 1x, 2\r\n[fine]\r\n",
+       "[generale]\r\n[fine]\r\n",
+       {25, 25},
+       {25}},
+      {"a speed that does not fit fails once, at the limit after it",
+       plain_line,
+       "[generale]\r\nvelocita, 0, 2000\r\nvelocita, 100, 30\r\nvelocita, 200, 40\r\n[fine]\r\n",
+       {25},
+       {25}},
+      {"a full station table is told once, and no station past it takes a record",
+       plain_line,
+       "[generale]\r\n" +
+           repeated(84,
+                    [](int i) {
+                      return "stazione, " + std::to_string(1000 * (i + 1)) +
+                             ", 22, 100, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, S\r\n";
+                    }) +
+           "[fine]\r\n",
+       {10},
+       {10}},
+      {"so is a full board table",
+       line_head +
+           repeated(84,
+                    [](int i) {
+                      return "cartello_indicatore, " + std::to_string(100 * (i + 1)) + ", (a)\r\n";
+                    }) +
+           "[fine]\r\n",
+       "[generale]\r\n[fine]\r\n",
+       {106},
+       {106}},
+  };
+  for (const read_on_case& k : cases) {
+    EXPECT_EQ(codes(k.line, k.train, true), k.read_on) << k.what;
+    EXPECT_EQ(codes(k.line, k.train, false), k.first_only) << k.what;
+  }
+
+  // The stations past a full table leave the records after the stations' as they were.
+  compilation c;
+  c.read_on_after_refusal = true;
+  read_data_files(c, {plain_line, cases[3].train});
+  EXPECT_EQ(c.voci_generali[voce::primo_cartello].nome, "");
+  EXPECT_EQ(c.voci_generali[voce::treno_e_percorso].fine, 100000);
+}
 
 }  // namespace
 }  // namespace scenario

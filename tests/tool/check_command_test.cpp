@@ -86,11 +86,21 @@ const warning_case warning_cases[] = {
      "[generale]\r\nnota], 5\r\n[fine]\r\n",
      {"P_T-.txt:2:1: warning: unknown key 'nota]'; the entry is passed over with its values "
       "[code 201]"}},
+    {"general key among the entries",
+     line_head + "sfondo uno, 2\r\n[fine]\r\n",
+     plain_train,
+     {"P_linea.txt:4:1: warning: 'sfondo uno' is a key of the general section before the first "
+      "section header, not here; the entry is passed over with its values [code 201]"}},
     {"stray field",
+     line_head + "pendenza,  750,   -4\r\n  5\r\n[fine]\r\n",
+     plain_train,
+     {"P_linea.txt:5:3: note: the value field \"5\" belongs to no entry and is passed over "
+      "[code 202]"}},
+    {"decimal comma",
      line_head + "pendenza,  750,   -4,5\r\n[fine]\r\n",
      plain_train,
-     {"P_linea.txt:4:22: note: the value field \"5\" belongs to no entry and is passed over (a "
-      "decimal point is \".\": \"-4,5\" reads as -4 and a stray 5) [code 202]"}},
+     {"P_linea.txt:4:19: note: \"-4,5\" holds a decimal comma: the compile reads -4 as pendenza "
+      "and passes over \"5\"; a decimal point is \".\", as in -4.5 [code 202]"}},
     {"speeds going backwards",
      plain_line,
      "[generale]\r\nvelocita, 500, 100\r\nvelocita, 300, 80\r\n[fine]\r\n",
@@ -112,9 +122,9 @@ const warning_case warning_cases[] = {
      {"P_T-.txt:2:10: warning: signal at 1500 m lies beyond the route's end at 1000 m; the "
       "compile takes it without a word, in the 7000 m of cells after the end [code 204]"}},
     {"UTF-8 board text",
-     line_head + "cartello_indicatore, 500, Citt\xC3\xA0\r\n[fine]\r\n",
+     line_head + "cartello_indicatore, 500, (Citt\xC3\xA0)\r\n[fine]\r\n",
      plain_train,
-     {"P_linea.txt:4:31: warning: the board text looks like UTF-8 (\"\xC3\xA0\"); the simulator "
+     {"P_linea.txt:4:32: warning: the board text looks like UTF-8 (\"\xC3\xA0\"); the simulator "
       "reads Windows-1252; save the file in that code page or give --input-encoding utf-8 "
       "[code 206]"}},
 };

@@ -75,5 +75,18 @@ TEST(WithoutForbiddenCharacters, ReplacesWhatXmlForbidsAndKeepsTheRest) {
     EXPECT_EQ(without_forbidden_characters(c.in), c.out) << c.what;
 }
 
+// The conversion --input-encoding utf-8 makes: a byte order mark at the start is dropped, one
+// anywhere else is a character like any other, and Windows-1252 has none.
+TEST(Cp1252FromUtf8, DropsALeadingByteOrderMarkOnly) {
+  std::string out;
+  EXPECT_FALSE(cp1252_from_utf8("\xEF\xBB\xBF[generale]\r\nCitt\xC3\xA0", out).has_value());
+  EXPECT_EQ(out, "[generale]\r\nCitt\xE0");
+  const std::optional<conversion_fault> inside = cp1252_from_utf8("a\r\nb\xEF\xBB\xBF", out);
+  ASSERT_TRUE(inside.has_value());
+  EXPECT_EQ(inside->line, 2);
+  EXPECT_EQ(inside->column, 2);
+  EXPECT_EQ(inside->code_point, U'\uFEFF');
+}
+
 }  // namespace
 }  // namespace scenario
