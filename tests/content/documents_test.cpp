@@ -272,28 +272,6 @@ TEST_F(TimetableCard, ListsEveryStationInOrderOfTravel) {
   EXPECT_EQ(names.back(), "Pisa C.le");
 }
 
-// Kilometre progressives rise down the card; they fall back only after a row that marks the
-// change-over to another count with "/".
-TEST_F(TimetableCard, ProgressivesRiseExceptWhereTheCountChangesOver) {
-  ASSERT_EQ(card.size(), 200u);
-  double previous = -1;
-  bool change_over = false;
-  for (const table_span& t : tables)
-    for (std::size_t n = t.first_row; n <= t.bottom; ++n) {
-      std::string cell = line(card, n).substr(14, 9);
-      std::replace(cell.begin(), cell.end(), '_', ' ');
-      if (cell.find_first_of("0123456789") == std::string::npos ||
-          cell.find('(') != std::string::npos)
-        continue;
-      const double km = std::stod(cell);
-      if (!change_over) {
-        EXPECT_GE(km, previous) << "line " << n;
-      }
-      previous = km;
-      change_over = cell.back() == '/';
-    }
-}
-
 bool digit(char c) {
   return c >= '0' && c <= '9';
 }
