@@ -7,11 +7,12 @@ namespace {
 // The line description of the Roma - Pisa route, 334 km of double-track main line along the coast
 // (docs/roma_pisa.md gives the reasons row by row). Curves are as sharp as the line speed allows:
 // class 6 only in Civitavecchia's throat at 90 km/h, class 5 only where the line runs at 110 or
-// less. Gradients change at every row and stay gentle; the steep ones run for 400 m or more. A speed
-// board without stripes stands where each change of the line speed begins (a cell earlier where a
-// kilometre post takes that cell), one or two striped boards announce the larger reductions, and a
-// board has a right-hand side only where right-hand running is signalled. The gradient row at 1250
-// m keeps its decimal comma, which the reader takes as -4 followed by a stray field.
+// less. Gradients change at every row and stay gentle; the steep ones run for 400 m or more. A
+// speed board without stripes stands where each change of the line speed begins (a cell earlier
+// where a kilometre post takes that cell), one or two striped boards announce the larger
+// reductions, and a board has a right-hand side only where right-hand running is signalled. The
+// gradient row at 1250 m keeps its decimal comma, which the reader takes as -4 followed by a stray
+// field.
 // clang-format off
 constexpr line_table table = {
     "[generale]",
