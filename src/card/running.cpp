@@ -41,6 +41,26 @@ std::vector<double> cell_curvatures(const tracciato_t& plan, std::size_t cells) 
   return k;
 }
 
+std::vector<double> cell_curvatures(const track_points& plan, std::size_t cells) {
+  std::vector<double> k(cells, 0.0);
+  // Below this the turn is rounding in a straight run.
+  constexpr double straight = 1e-7;
+  const auto known = [&](std::size_t m) {
+    return plan.get(m, 0).kind != value_kind::empty && plan.get(m, 1).kind != value_kind::empty;
+  };
+  for (std::size_t m = 2; m < plan.points(); ++m) {
+    if (!known(m) || !known(m - 1) || !known(m - 2)) continue;
+    const double ax = plan.x(m - 1) - plan.x(m - 2), ay = plan.y(m - 1) - plan.y(m - 2);
+    const double bx = plan.x(m) - plan.x(m - 1), by = plan.y(m) - plan.y(m - 1);
+    const double lengths = std::hypot(ax, ay) * std::hypot(bx, by);
+    if (!(lengths > 0)) continue;
+    const double turn = std::fabs(ax * by - ay * bx) / lengths;
+    const std::size_t c = m / static_cast<std::size_t>(timetable::cell_length_m);
+    if (c < cells && std::isfinite(turn) && turn > straight) k[c] = std::max(k[c], turn);
+  }
+  return k;
+}
+
 std::vector<timetable::route_cell> route_cells(std::span<const cella> cells,
                                                std::span<const double> curvatures) {
   std::vector<timetable::route_cell> out(cells.size());

@@ -40,6 +40,10 @@ bool is_stop(const std::vector<station>& stations, std::size_t i);
 // when the model has no track plan.
 std::vector<double> cell_curvatures(const tracciato_t& plan, std::size_t cells);
 
+// The same from the points of a line geometry file: how much the track turns from one metre to
+// the next.
+std::vector<double> cell_curvatures(const track_points& plan, std::size_t cells);
+
 // The route as the calculation sees it: line speed (the lesser of the cell's and the train's),
 // gradient and curve radius of every cell.
 std::vector<timetable::route_cell> route_cells(std::span<const cella> cells,

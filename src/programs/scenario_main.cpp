@@ -102,6 +102,8 @@ int main(int argc, char** argv) {
   plot_cmd->add_option("-o,--output", plot.output, "the SVG file to write")->required();
   plot_cmd->add_option("--scenario", plot.scenario_path, "scenario file, when not beside");
   plot_cmd->add_option("--geometry", plot.geometry_path, "line geometry file, when not beside");
+  plot_cmd->add_flag("--running-speed", plot.running_speed,
+                     "draw the speed of the timetable card's run in the profile");
   plot_cmd->footer(
       scenario::example_footer("scenario plot \"out/Roma_Pisa_EXPR 368.dat\" -o out/plot.svg"));
 

@@ -13,6 +13,7 @@ struct plot_options {
   std::string output;
   std::optional<std::string> scenario_path;  // else the .sim beside the cell file
   std::optional<std::string> geometry_path;  // else <route>_linea.dat beside it
+  bool running_speed = false;  // draw the speed of the timetable card's run in the profile
 };
 
 // Returns the exit status: 0, or 2 for a file that cannot be read, decoded or written.
