@@ -7,6 +7,7 @@
 
 #include "platform/console.h"
 #include "platform/interrupts.h"
+#include "tool/card_command.h"
 #include "tool/command_line.h"
 #include "tool/compile_command.h"
 #include "tool/diff_command.h"
@@ -117,6 +118,8 @@ int run(int argc, char** argv) {
       ->required();
   plot_cmd->add_option("--scenario", plot.scenario_path, "scenario file, when not beside");
   plot_cmd->add_option("--geometry", plot.geometry_path, "line geometry file, when not beside");
+  plot_cmd->add_flag("--running-speed", plot.running_speed,
+                     "draw the speed of the timetable card's run in the profile");
   plot_cmd->add_option("--compare", plot.compare,
                        "a second route cell file, drawn over the first with the differences");
   plot_cmd->footer(
@@ -133,6 +136,54 @@ int run(int argc, char** argv) {
   diff_cmd->add_flag("--stat", diff.stat, "one line per group of changes, with counts");
   diff_cmd->footer(scenario::example_footer(
       "scenario diff \"old/Roma_Pisa_EXPR 368.dat\" \"new/Roma_Pisa_EXPR 368.dat\""));
+
+  scenario::card_options card;
+  CLI::App* card_cmd = app.add_subcommand(
+      "card", "Write the driver's timetable card of a scenario pair, with its running times");
+  card_cmd->add_option("LINE", card.line_path, "line description file")->required();
+  card_cmd->add_option("TRAIN", card.train_path, "train scenario file")->required();
+  card_cmd
+      ->add_option("-o,--output", card.output,
+                   "the card (<route>_<train>_scheda_treno.txt), - stdout")
+      ->type_name("FILE");
+  card_cmd->add_option("--profile", card.profile, "the speed-distance curve as CSV, - stdout")
+      ->type_name("FILE");
+  card_cmd->add_option("--route", card.route, "route name, when the file names do not tell it");
+  card_cmd->add_option("--train", card.train, "train name, when the file names do not tell it");
+  card_cmd->add_option("--max-speed", card.train_data.max_speed_kmh, "the train's top speed (160)")
+      ->type_name("KMH")
+      ->check(CLI::Range(10, 400).description(""));
+  card_cmd->add_option("--rank", card.train_data.rank, "which speed of the boards applies (B)")
+      ->type_name("A|B|C")
+      ->check(CLI::IsMember({'A', 'B', 'C'}).description(""));
+  card_cmd
+      ->add_option("--stop-time", card.train_data.stop_time_s,
+                   "seconds at each stop between the first and the last (90)")
+      ->type_name("S")
+      ->check(CLI::Range(0.0, 3600.0).description(""));
+  card_cmd
+      ->add_option("--locomotive", card.train_data.loco.type,
+                   "the locomotive's name on the card (E444R)")
+      ->type_name("NAME");
+  card_cmd->add_option("--loco-mass", card.train_data.loco.mass_t, "the locomotive's mass (80)")
+      ->type_name("T")
+      ->check(CLI::Range(1.0, 1000.0).description(""));
+  card_cmd
+      ->add_option("--loco-power", card.train_data.loco.power_kw, "its power at the rail (4000)")
+      ->type_name("KW")
+      ->check(CLI::Range(1.0, 100000.0).description(""));
+  card_cmd
+      ->add_option("--loco-effort", card.train_data.loco.max_tractive_effort_kn,
+                   "its greatest tractive effort (200)")
+      ->type_name("KN")
+      ->check(CLI::Range(1.0, 2000.0).description(""));
+  card_cmd
+      ->add_option("--input-encoding", card.input_encoding,
+                   "windows-1252 (default) or utf-8, converted first")
+      ->type_name("ENC")
+      ->transform(scenario::one_of({"windows-1252", "utf-8"}));
+  card_cmd->footer(scenario::example_footer(
+      "scenario card mine/Roma_Pisa_linea.txt \"mine/Roma_Pisa_EXPR 368-.txt\" -o card.txt"));
 
   std::string help_topic;
   CLI::App* help_cmd =
@@ -163,6 +214,7 @@ int run(int argc, char** argv) {
   if (export_cmd->parsed()) return scenario::run_export(export_opts, std::cout, std::cerr);
   if (dump_cmd->parsed()) return scenario::run_dump(dump, std::cout, std::cerr);
   if (plot_cmd->parsed()) return scenario::run_plot(plot, std::cout, std::cerr);
+  if (card_cmd->parsed()) return scenario::run_card(card, std::cout, std::cerr);
   if (diff_cmd->parsed()) return scenario::run_diff(diff, std::cout, std::cerr);
   if (help_cmd->parsed()) return scenario::run_help(app, help_topic, std::cout, std::cerr);
   return scenario::as_int(scenario::exit_status::usage_or_file_error);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "card/running.h"
 #include "compiler/exit_status.h"
 #include "platform/files.h"
 #include "tool/compiled_view.h"
@@ -47,6 +48,24 @@ int plot(const plot_options& o, std::ostream& out, std::ostream& err) {
   } else {
     in.notes.push_back(
         "No line geometry file (compiled with --no-geometry?): the profile alone is drawn.");
+  }
+
+  if (o.running_speed) {
+    if (!voci) {
+      in.notes.push_back("No scenario file: the speed of the run is not drawn.");
+    } else {
+      const std::vector<double> k =
+          plan ? card::cell_curvatures(*plan, cells->size()) : std::vector<double>();
+      const card::card_run run = card::run_of(*cells, *voci, k, card::train_data{});
+      if (run.failure) {
+        in.notes.push_back("The run cannot be timed: " + utf8_text(*run.failure) + ".");
+      } else {
+        in.running_start_m = static_cast<long_t>(run.pure.start_m);
+        for (std::size_t m = 0; m < run.pure.speed_kmh.size();
+             m += static_cast<std::size_t>(timetable::cell_length_m))
+          in.running_speed_kmh.push_back(run.pure.speed_kmh[m]);
+      }
+    }
   }
 
   std::string route, train;

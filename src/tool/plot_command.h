@@ -15,6 +15,7 @@ struct plot_options {
   std::optional<std::string> geometry_path;  // else <route>_linea.dat beside it
   // A second compiled scenario (its route cell file) drawn over the first, the differences marked.
   std::optional<std::string> compare;
+  bool running_speed = false;  // draw the speed of the timetable card's run in the profile
 };
 
 // Returns the exit status: 0, or 2 for a file that cannot be read, decoded or written.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <sstream>
 
 #include "tool/compiled_view.h"
@@ -30,6 +31,7 @@ constexpr const char* colour_up = "#b5651d";
 constexpr const char* colour_down = "#2a8c8c";
 constexpr const char* colour_scenery = "#c8b49a";
 constexpr const char* colour_compare = "#c2185b";
+constexpr const char* colour_running = "#e377c2";
 
 std::string esc(std::string_view text) {
   const std::string s = without_forbidden_characters(text);
@@ -97,11 +99,51 @@ struct box {
   }
 };
 
-// Labels placed so far in one area; a label that would touch one of them is left out.
+struct segment {
+  double x0, y0, x1, y1;
+};
+
+// Which side of the line through a the point c lies on.
+double side(double ax, double ay, double bx, double by, double cx, double cy) {
+  return (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
+}
+
+bool crosses(const segment& p, const segment& q) {
+  const double d1 = side(q.x0, q.y0, q.x1, q.y1, p.x0, p.y0);
+  const double d2 = side(q.x0, q.y0, q.x1, q.y1, p.x1, p.y1);
+  const double d3 = side(p.x0, p.y0, p.x1, p.y1, q.x0, q.y0);
+  const double d4 = side(p.x0, p.y0, p.x1, p.y1, q.x1, q.y1);
+  return ((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0));
+}
+
+bool crosses(const segment& s, const box& b) {
+  const auto inside = [&](double x, double y) {
+    return x > b.x0 && x < b.x1 && y > b.y0 && y < b.y1;
+  };
+  if (inside(s.x0, s.y0) || inside(s.x1, s.y1)) return true;
+  const segment edges[] = {{b.x0, b.y0, b.x1, b.y0},
+                           {b.x1, b.y0, b.x1, b.y1},
+                           {b.x1, b.y1, b.x0, b.y1},
+                           {b.x0, b.y1, b.x0, b.y0}};
+  return std::any_of(std::begin(edges), std::end(edges),
+                     [&](const segment& e) { return crosses(s, e); });
+}
+
+// Labels and leader lines placed so far in one area; a label that would touch a label or a
+// leader, or whose leader would cross one, is left out.
 struct label_space {
   std::vector<box> taken;
+  std::vector<segment> leaders;
   bool free(const box& b) const {
-    return std::none_of(taken.begin(), taken.end(), [&](const box& t) { return t.overlaps(b); });
+    return std::none_of(taken.begin(), taken.end(), [&](const box& t) { return t.overlaps(b); }) &&
+           std::none_of(leaders.begin(), leaders.end(),
+                        [&](const segment& l) { return crosses(l, b); });
+  }
+  bool free(const segment& leader) const {
+    return std::none_of(taken.begin(), taken.end(),
+                        [&](const box& t) { return crosses(leader, t); }) &&
+           std::none_of(leaders.begin(), leaders.end(),
+                        [&](const segment& l) { return crosses(leader, l); });
   }
 };
 
@@ -213,7 +255,9 @@ class plot_writer {
     }
     const double height = 520;
     body_ << "<g id=\"plan\">\n";
-    body_ << "<text x=\"20\" y=\"" << top + 12 << "\" class=\"lane\">Plan (north up)</text>\n";
+    body_ << "<text x=\"20\" y=\"" << top + 12
+          << "\" class=\"lane\">Plan in the route's own frame (not geo-referenced: "
+             "the route starts up the page)</text>\n";
     if (!any) {
       body_ << "<text x=\"" << margin_left << "\" y=\"" << top + 40
             << "\" class=\"note\">The line geometry file holds no point.</text>\n</g>\n";
@@ -283,9 +327,16 @@ class plot_writer {
         const box b{d.x + c.first, d.y + c.second - h + 2, d.x + c.first + w, d.y + c.second + 2};
         if (b.x0 < box_x0 || b.x1 > box_x1 || b.y0 < box_y0 || b.y1 > box_y1 || !labels.free(b))
           continue;
+        const bool far = c.first >= 30 || c.first + w <= -30;
+        const double lx = c.first > 0 ? b.x0 - 2 : b.x1 + 2;
+        // The leader starts just off the dot, whose own box it leaves.
+        const double dx = lx - d.x, dy = d.y + c.second - 3 - d.y;
+        const double length = std::max(std::hypot(dx, dy), 1.0);
+        const segment leader{d.x + dx / length * 5, d.y + dy / length * 5, lx, d.y + c.second - 3};
+        if (far && !labels.free(leader)) continue;
         labels.taken.push_back(b);
-        if (c.first >= 30 || c.first + w <= -30) {
-          const double lx = c.first > 0 ? b.x0 - 2 : b.x1 + 2;
+        if (far) {
+          labels.leaders.push_back(leader);
           body_ << "<line x1=\"" << num(d.x) << "\" y1=\"" << num(d.y) << "\" x2=\"" << num(lx)
                 << "\" y2=\"" << num(d.y + c.second - 3)
                 << "\" stroke=\"#999\" stroke-width=\"0.7\"/>";
@@ -332,11 +383,6 @@ class plot_writer {
     body_ << "<text x=\"" << num(bx) << "\" y=\"" << num(by - 9) << "\" class=\"axis\">0</text>"
           << "<text x=\"" << num(bx + bar_px) << "\" y=\"" << num(by - 9)
           << "\" class=\"axis\" text-anchor=\"middle\">" << bar_text << "</text>\n";
-    // North arrow, top right.
-    const double nx = box_x1 - 30, ny = box_y0 + 14;
-    body_ << "<path d=\"M" << num(nx) << "," << num(ny) << " l-7,20 l7,-5 l7,5 z\" fill=\"#333\"/>"
-          << "<text x=\"" << num(nx) << "\" y=\"" << num(ny + 34)
-          << "\" class=\"lane\" text-anchor=\"middle\">N</text>\n";
     body_ << "</g>\n";
     return box_y1;
   }
@@ -445,14 +491,20 @@ class plot_writer {
     }
     // Names in up to four rows, nearest the mark first; a name that fits no row is left out
     // (its title still tells).
+    // A name in a higher row hangs from a leader that may cross no name below it.
     std::vector<double> row_end(4, -1e9);
+    label_space names;
     for (const station_info& s : stations_) {
       const double x = kx(s.position), w = text_width(s.name);
       const double left = std::max(margin_left - 40, x - w / 2);
       for (std::size_t r = 0; r < row_end.size(); ++r) {
         if (left < row_end[r] + 6) continue;
-        row_end[r] = left + w;
         const double ty = base - 24 - 13 * static_cast<double>(r);
+        const segment leader{x, ty + 2, x, base - 20};
+        if (r > 0 && !names.free(leader)) continue;
+        row_end[r] = left + w;
+        names.taken.push_back({left, ty - 9, left + w, ty + 2});
+        if (r > 0) names.leaders.push_back(leader);
         body_ << "<text x=\"" << num(left) << "\" y=\"" << num(ty) << "\" fill=\"" << colour_station
               << "\">" << esc(s.name) << title(station_title(s)) << "</text>";
         if (r > 0)
@@ -467,7 +519,8 @@ class plot_writer {
   void draw_speed(double top, double h, double x0, double x1) {
     lane_label(top + 14, "Speed", "km/h");
     int max_speed = 0;
-    for (const cella& c : written_) max_speed = std::max(max_speed, speed_kmh(c.velocita_limite));
+    for (const cella& c : route_cells())
+      max_speed = std::max(max_speed, speed_kmh(c.velocita_limite));
     for (const cella& c : other_written_)
       max_speed = std::max(max_speed, speed_kmh(c.velocita_limite));
     for (const cella& c : cells_)
@@ -483,8 +536,9 @@ class plot_writer {
             << "\" y=\"" << num(sy(v) + 3) << "\" class=\"axis\" text-anchor=\"end\">" << v
             << "</text>\n";
     }
-    // Line speed limit as a step line; its values where there is room.
-    const std::vector<value_run> runs = runs_of(written_, &cella::velocita_limite);
+    // Line speed limit as a step line, over the route and not the cells that run on after its
+    // end; its values where there is room.
+    std::vector<value_run> runs = runs_of(route_cells(), &cella::velocita_limite);
     body_ << "<path fill=\"none\" stroke=\"" << colour_speed << "\" stroke-width=\"1.8\" d=\"";
     for (std::size_t r = 0; r < runs.size(); ++r) {
       const double v = speed_kmh(static_cast<byte_t>(runs[r].value));
@@ -510,6 +564,7 @@ class plot_writer {
       }
       body_ << "\n";
     }
+    draw_running_speed(sy);
     // Restrictions: a bar at their speed from start to end, the warning and approach cells as
     // marks.
     for (std::size_t i = 0; i < cells_.size(); ++i) {
@@ -714,26 +769,52 @@ class plot_writer {
 
   // The legend draws each kind with the shape its marks have.
   double draw_legend(double top) {
-    enum shape { square, hollow, tick, pin, diamond, triangle, line };
+    enum shape {
+      square,
+      hollow,
+      tick,
+      pin,
+      diamond,
+      triangle,
+      line,
+      dashed,
+      ring,
+      dot,
+      short_tick
+    };
     struct item {
       const char* colour;
       const char* text;
       shape form;
     };
-    const item items[] = {{colour_station, "station end cell", triangle},
-                          {"#ccc", "station area", square},
-                          {colour_speed, "line speed limit", line},
-                          {colour_restriction, "speed restriction", square},
-                          {colour_restriction, "restriction warning", hollow},
-                          {colour_signal, "signal", pin},
-                          {colour_cut, "code cut point", tick},
-                          {colour_cut, "spacing marker (180)", diamond},
-                          {colour_board, "speed-limit boards", square},
-                          {colour_text_board, "text board", hollow},
-                          {colour_scenery, "scenery", square},
-                          {colour_up, "uphill", square},
-                          {colour_down, "downhill", square}};
+    std::vector<item> items;
+    if (in_.plan)
+      items.insert(items.end(), {{colour_track, "track (plan)", line},
+                                 {colour_station, "station (plan)", ring},
+                                 {colour_signal, "start of the route (plan)", dot},
+                                 {"#999", "kilometre (plan)", dot}});
+    items.insert(items.end(), {{colour_station, "station end cell", triangle},
+                               {"#ccc", "station area", square},
+                               {colour_speed, "line speed limit", line}});
+    if (!in_.running_speed_kmh.empty()) items.push_back({colour_running, "speed of the run", line});
+    items.insert(items.end(), {{colour_restriction, "speed restriction", square},
+                               {colour_restriction, "restriction start", tick},
+                               {colour_restriction, "restriction end", dashed},
+                               {colour_restriction, "restriction warning", hollow},
+                               {colour_restriction, "restriction approach cell", short_tick},
+                               {colour_signal, "signal", pin},
+                               {colour_cut, "code cut point", tick},
+                               {colour_cut, "spacing marker (180)", diamond},
+                               {colour_board, "speed-limit boards", square},
+                               {colour_text_board, "text board", hollow},
+                               {colour_scenery, "scenery", square},
+                               {"rgb(190,210,250)", "adhesion (darker: better grip)", square},
+                               {colour_up, "uphill", square},
+                               {colour_down, "downhill", square},
+                               {"#888", "end of the route", dashed},
+                               {"black", "object of an unknown type", dot}});
     double x = 20, y = top;
+    body_ << "<g id=\"legend\">\n";
     for (const item& it : items) {
       const double w = 18 + text_width(it.text) + 16;
       if (x + w > page_width - 20) x = 20, y += 18;
@@ -769,11 +850,29 @@ class plot_writer {
           body_ << "<line x1=\"" << num(x) << "\" y1=\"" << num(cy) << "\" x2=\"" << num(x + 11)
                 << "\" y2=\"" << num(cy) << "\" stroke=\"" << c << "\" stroke-width=\"2\"/>";
           break;
+        case dashed:
+          body_ << "<line x1=\"" << num(cx) << "\" y1=\"" << num(y) << "\" x2=\"" << num(cx)
+                << "\" y2=\"" << num(y + 11) << "\" stroke=\"" << c
+                << "\" stroke-width=\"1.2\" stroke-dasharray=\"3,2\"/>";
+          break;
+        case short_tick:
+          body_ << "<line x1=\"" << num(cx) << "\" y1=\"" << num(y + 2) << "\" x2=\"" << num(cx)
+                << "\" y2=\"" << num(y + 9) << "\" stroke=\"" << c << "\" stroke-width=\"1\"/>";
+          break;
+        case ring:
+          body_ << "<circle cx=\"" << num(cx) << "\" cy=\"" << num(cy)
+                << "\" r=\"4\" fill=\"white\" stroke=\"" << c << "\" stroke-width=\"2\"/>";
+          break;
+        case dot:
+          body_ << "<circle cx=\"" << num(cx) << "\" cy=\"" << num(cy) << "\" r=\"3.5\" fill=\""
+                << c << "\"/>";
+          break;
       }
       body_ << "<text x=\"" << num(x + 16) << "\" y=\"" << num(y + 10) << "\">" << it.text
             << "</text>\n";
       x += w;
     }
+    body_ << "</g>\n";
     return y + 26;
   }
 
@@ -878,6 +977,25 @@ class plot_writer {
           << "\" opacity=\"0.3\"/><text x=\"" << num(x + 16) << "\" y=\"" << num(y + 10)
           << "\">what differs (its marker tells what)</text>\n";
     return y + 26;
+  }
+
+  // The cells of the route itself: up to its length when the scenario file tells it.
+  std::vector<cella> route_cells() const {
+    if (route_length_ <= 0) return written_;
+    const std::size_t n = std::min(written_.size(), static_cast<std::size_t>(route_length_ / 50));
+    return {written_.begin(), written_.begin() + static_cast<long>(n)};
+  }
+
+  // The speed of the run, over the speed lane's scale.
+  void draw_running_speed(const std::function<double(double)>& sy) {
+    const std::vector<double>& v = in_.running_speed_kmh;
+    if (v.empty()) return;
+    body_ << "<polyline fill=\"none\" stroke=\"" << colour_running
+          << "\" stroke-width=\"1.4\" points=\"";
+    for (std::size_t i = 0; i < v.size(); ++i)
+      body_ << num(kx(static_cast<double>(in_.running_start_m) + 50.0 * static_cast<double>(i)))
+            << "," << num(sy(v[i])) << " ";
+    body_ << "\">" << title("speed of the run of the timetable card") << "</polyline>\n";
   }
 
   const plot_input& in_;

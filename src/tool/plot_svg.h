@@ -24,6 +24,10 @@ struct plot_input {
   const track_points* plan = nullptr;         // the plan panel is drawn only with it
   std::vector<std::string> notes;             // UTF-8 lines shown under the title
   const plot_comparison* compare = nullptr;  // its track and speed limit dashed, its changes shaded
+  // The speed of a run over the route (the timetable card's), one value every 50 m from
+  // running_start_m; drawn in the speed lane when given.
+  std::vector<double> running_speed_kmh;
+  long_t running_start_m = 0;
 };
 
 // Every object cell (any type but nothing and scenery) gets one element with class "mark" and a

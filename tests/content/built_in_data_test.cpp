@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -323,6 +325,149 @@ TEST(BuiltInData, CompilesToTheExpectedScenario) {
             (std::vector<int>{23, 15, 30}));
   EXPECT_EQ(c.percorso[1].valore2, 2383);
   EXPECT_EQ(c.voci_generali[85].orario, 31753);
+}
+
+}  // namespace
+}  // namespace scenario
+
+namespace scenario {
+namespace {
+
+// The built-in pair compiled, with its track plan.
+const compilation& built_in_model() {
+  static const compilation c = [] {
+    compilation m;
+    m.route_name = built_in_route;
+    m.train_name = built_in_train;
+    const std::vector<text_document> docs = built_in_documents(built_in_route, built_in_train);
+    compile_scenario(m, true, data_files{docs[0].bytes(), docs[1].bytes()});
+    return m;
+  }();
+  return c;
+}
+
+int line_kmh(const compilation& c, long_t x) {
+  return c.percorso[static_cast<std::size_t>(x / 50)].velocita_limite * 5;
+}
+
+// A curve of radius R with 160 mm of cant and 150 mm of cant deficiency: v = sqrt(R * 310 / 11.8)
+// km/h. Class 4 (1000 m) allows 162, class 5 (500 m) 114, class 6 (333 m) 93.
+TEST(BuiltInData, CurveClassesFitTheLineSpeed) {
+  const compilation& c = built_in_model();
+  const std::map<char, int> allows = {{'1', 400}, {'2', 360}, {'3', 250},
+                                      {'4', 160}, {'5', 110}, {'6', 90}};
+  for (const std::string& row : section(lines_of(dati_linea()), "[curve]")) {
+    const long start = number(row, 1), length = number(row, 2);
+    int fastest = 0;
+    for (long x = start; x < start + length; x += 50)
+      fastest = std::max(fastest, line_kmh(c, static_cast<long_t>(x)));
+    EXPECT_LE(fastest, allows.at(row[6])) << row;
+  }
+}
+
+TEST(BuiltInData, GradientsChangeAtEveryRowWithoutShortSteepElements) {
+  const std::vector<std::string> rows = section(lines_of(dati_linea()), "[pendenze]");
+  for (std::size_t i = 1; i < rows.size(); ++i) {
+    EXPECT_NE(number(rows[i], 2), number(rows[i - 1], 2)) << rows[i] << " repeats the row before";
+    const long length = i + 1 < rows.size() ? number(rows[i + 1], 1) - number(rows[i], 1) : 0;
+    if (i + 1 < rows.size() && std::abs(number(rows[i], 2)) >= 6) {
+      EXPECT_GE(length, 400) << rows[i] << ": a steep element of " << length << " m";
+    }
+  }
+}
+
+// Boards without stripes change the speeds in force (of some rank, on some side) and stand where
+// the line speed changes to their speed for the train's rank, in their cell or the next; boards
+// with stripes announce them. Three quoted boards announce their reduction 900 to 950 m early.
+TEST(BuiltInData, SpeedBoardsChangeTheSpeedInForce) {
+  const compilation& c = built_in_model();
+  const std::set<long> early = {7300, 27050, 329800};
+  std::vector<std::string> left_in_force, right_in_force;
+  for (const std::string& row : section(lines_of(dati_linea()), "[cartelli]")) {
+    const std::vector<std::string> f = fields(row);
+    if (f[5] != "0") continue;
+    const std::vector<std::string> left(f.begin() + 2, f.begin() + 5);
+    const std::vector<std::string> right(f.begin() + 6, f.begin() + 9);
+    const bool has_right = !right[0].empty();
+    EXPECT_TRUE(left != left_in_force || (has_right && right != right_in_force))
+        << row << " repeats the speeds in force";
+    left_in_force = left;
+    if (has_right) right_in_force = right;
+    const long position = std::stol(f[1]);
+    if (early.count(position)) continue;
+    const long_t cell_start = static_cast<long_t>(position + 50);
+    const int b = std::stoi(f[3]);
+    EXPECT_TRUE(line_kmh(c, cell_start) == b || line_kmh(c, cell_start + 50) == b)
+        << row << ": the line speed there is " << line_kmh(c, cell_start);
+  }
+}
+
+// Every station with signals between the first and the last has a protection signal before its
+// area and a departure signal after it; every junction a signal of its station in the 2 km before
+// it; no signal stands in a station's or halt's area.
+TEST(BuiltInData, StationsAndJunctionsHaveTheirSignalsAndNoSignalStandsOnAPlatform) {
+  const compilation& c = built_in_model();
+  std::vector<const voce_generale*> stations;
+  for (int k = voce::prima_stazione; !c.voci_generali[static_cast<std::size_t>(k)].nome.empty();
+       ++k)
+    stations.push_back(&c.voci_generali[static_cast<std::size_t>(k)]);
+  auto signal_s = [&](std::size_t i) { return c.percorso[i].valore1 / 10; };
+  auto signal_heads = [&](std::size_t i) { return c.percorso[i].valore2 / 10; };
+  std::vector<long_t> protection, departure;
+  for (std::size_t i = 0; i < c.percorso.size(); ++i) {
+    if (c.percorso[i].tipo != tipo_cella::segnale) continue;
+    const long_t x = static_cast<long_t>(i) * 50;
+    if (signal_s(i) != 4) protection.push_back(x);
+    if (signal_s(i) == 4 && signal_heads(i) == 1) departure.push_back(x);
+    for (const voce_generale* s : stations)
+      EXPECT_FALSE(x >= s->inizio && x < s->fine)
+          << "the signal at " << x << " stands in " << s->nome;
+  }
+  for (std::size_t k = 1; k + 1 < stations.size(); ++k) {
+    const voce_generale& s = *stations[k];
+    if (s.tipo >= 25) continue;
+    const bool protected_ = std::any_of(protection.begin(), protection.end(), [&](long_t x) {
+      return x < s.inizio && x >= stations[k - 1]->fine;
+    });
+    const bool left = std::any_of(departure.begin(), departure.end(), [&](long_t x) {
+      return x >= s.fine && x < stations[k + 1]->inizio;
+    });
+    // Roma Tuscolana's protection signal is Roma Termini's exit signal at 1050.
+    EXPECT_TRUE(protected_ || s.nome == "Roma Tuscolana") << s.nome << " has no protection signal";
+    EXPECT_TRUE(left) << s.nome << " has no departure signal";
+  }
+  for (std::size_t i = 0; i < c.percorso.size(); ++i) {
+    if (c.percorso[i].tipo != tipo_cella::cartello_indicatore) continue;
+    const std::string& text = c.voci_generali[static_cast<std::size_t>(c.percorso[i].valore1)].nome;
+    if (text.find("Dev") == std::string::npos && text.find("Bivio") == std::string::npos) continue;
+    const long_t x = static_cast<long_t>(i) * 50;
+    const bool signalled = std::any_of(protection.begin(), protection.end(),
+                                       [&](long_t p) { return p < x && p >= x - 2000; }) ||
+                           std::any_of(departure.begin(), departure.end(),
+                                       [&](long_t p) { return p < x && p >= x - 2000; });
+    EXPECT_TRUE(signalled) << text << " at " << x;
+  }
+}
+
+// The code is cut in front of every signal of the short-section stretches (Roma to Civitavecchia,
+// Cecina to Livorno Calambrone, the Pisa approach) and nowhere else: a cut-off point written at a
+// signal's position falls in the cell just in front of it.
+TEST(BuiltInData, CutPointsStandInFrontOfTheSignalsOfShortSections) {
+  const compilation& c = built_in_model();
+  int cuts = 0;
+  for (std::size_t i = 0; i + 1 < c.percorso.size(); ++i) {
+    if (c.percorso[i].tipo == tipo_cella::abbattimento) {
+      ++cuts;
+      EXPECT_EQ(c.percorso[i + 1].tipo, tipo_cella::segnale) << "the cut point at " << i * 50;
+    }
+    if (c.percorso[i + 1].tipo == tipo_cella::segnale) {
+      const long x = static_cast<long>(i) * 50;
+      const bool short_sections =
+          (x >= 7050 && x <= 78600) || (x >= 280200 && x <= 316000) || (x >= 326100 && x <= 327450);
+      EXPECT_EQ(c.percorso[i].tipo == tipo_cella::abbattimento, short_sections) << x;
+    }
+  }
+  EXPECT_EQ(cuts, 78);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -278,28 +279,6 @@ TEST_F(TimetableCard, ListsEveryStationInOrderOfTravel) {
   EXPECT_EQ(names.back(), "Pisa C.le");
 }
 
-// Kilometre progressives rise down the card; they fall back only after a row that marks the
-// change-over to another count with "/".
-TEST_F(TimetableCard, ProgressivesRiseExceptWhereTheCountChangesOver) {
-  ASSERT_EQ(card.size(), 200u);
-  double previous = -1;
-  bool change_over = false;
-  for (const table_span& t : tables)
-    for (std::size_t n = t.first_row; n <= t.bottom; ++n) {
-      std::string cell = line(card, n).substr(14, 9);
-      std::replace(cell.begin(), cell.end(), '_', ' ');
-      if (cell.find_first_of("0123456789") == std::string::npos ||
-          cell.find('(') != std::string::npos)
-        continue;
-      const double km = std::stod(cell);
-      if (!change_over) {
-        EXPECT_GE(km, previous) << "line " << n;
-      }
-      previous = km;
-      change_over = cell.back() == '/';
-    }
-}
-
 bool digit(char c) {
   return c >= '0' && c <= '9';
 }
@@ -412,6 +391,26 @@ TEST_F(ScenarioNotes, TrailingBlanksAndParagraphIndents) {
     if (paragraph_start) {
       EXPECT_NE(l[4], ' ') << "line " << n;
     }
+  }
+}
+
+// The wording: sleeping cars are "carrozze letto", the EXPR 368's own stop at Roma Ostiense is
+// named with train 752's, and no sentence says both "tra" and "fra".
+TEST_F(ScenarioNotes, WordingOfTheCarsTheStopsAndBetween) {
+  std::string text;
+  for (const std::string& l : notes) text += l + " ";
+  EXPECT_NE(text.find("carrozze letto"), std::string::npos);
+  EXPECT_EQ(text.find("vagoni letto"), std::string::npos);
+  EXPECT_NE(text.find("a Roma Ostiense fermano sia il treno 752 sia l'EXPR 368"),
+            std::string::npos);
+  std::size_t start = 0;
+  for (std::size_t end = text.find_first_of(".;:!", start); end != std::string::npos;
+       start = end + 1, end = text.find_first_of(".;:!", start)) {
+    std::string sentence = " " + text.substr(start, end - start) + " ";
+    for (char& ch : sentence) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    const bool tra = sentence.find(" tra ") != std::string::npos;
+    const bool fra = sentence.find(" fra ") != std::string::npos;
+    EXPECT_FALSE(tra && fra) << sentence;
   }
 }
 

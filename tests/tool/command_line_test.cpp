@@ -305,7 +305,7 @@ const completion_case completion_cases[] = {
     {"value of the encoding",
      {"scenario", "check", "a", "b", "--input-encoding", ""},
      "utf-8\nwindows-1252\n"},
-    {"command to help with", {"scenario", "help", "c"}, "compile\ncheck\n"},
+    {"command to help with", {"scenario", "help", "c"}, "compile\ncheck\ncard\n"},
     {"output folder offers folders only", {"scenario", "compile", "-o", ""}, "out dir\n"},
     {"data file", {"scenario", "compile", "Roma_Pisa_E"}, "Roma_Pisa_EXPR 368-.txt\n"},
     {"a name offers nothing", {"scenario", "compile", "--route", ""}, "\n"},

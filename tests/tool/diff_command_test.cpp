@@ -76,8 +76,8 @@ const edit_case edit_cases[] = {
      R"([{"group": "stations", "change": "moved", "at_m": 128200, "from_m": 128000,
           "name": "Chiarone", "record": 17,
           "object": "kind 22, area 128000 to 128400 m, time 00:00:00", "fields": []}])"},
-    {"SignalAdded", false, "segnale,   19000,",
-     "segnale,   18200,   2, 4, 1,  1, 0,    0,  0,0,0, 0\r\nsegnale,   19000,",
+    {"SignalAdded", false, "segnale,   18900,",
+     "segnale,   18200,   2, 4, 1,  1, 0,    0,  0,0,0, 0\r\nsegnale,   18900,",
      "signals:\n"
      "  added    at 18200 m: s 4/1/1, d 0/0/0, sx 2, dx 0, rapp 0\n",
      R"([{"group": "signals", "change": "added", "at_m": 18200, "cell": 365,
@@ -89,9 +89,9 @@ const edit_case edit_cases[] = {
           "fields": [{"field": null, "old": 90, "new": 100, "unit": "km/h"}]}])"},
     {"CurveClassChanged", true, "curvad5,  2250,  500", "curvad4,  2250,  500",
      "track plan:\n"
-     "  changed  2264 to 340999 m: largest distance 150609.39 m at 340998 m\n",
+     "  changed  2264 to 340999 m: largest distance 150435.62 m at 340998 m\n",
      R"([{"group": "track_plan", "change": "changed", "at_m": 2264, "to_m": 340999,
-          "largest_distance_m": 150609.39, "largest_at_m": 340998, "fields": []}])"},
+          "largest_distance_m": 150435.62, "largest_at_m": 340998, "fields": []}])"},
     {"NameChanged", false, "Maccarese-Fregene", "Maccarese",
      "stations:\n"
      "  changed  \"Maccarese\" at 31100 m: name \"Maccarese-Fregene\" -> \"Maccarese\"\n",

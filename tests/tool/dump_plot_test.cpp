@@ -350,6 +350,82 @@ TEST(ToolPlot, CharactersXmlForbidsNeverReachADocument) {
   EXPECT_TRUE(contains(json, "\"" + mended + "\""));
 }
 
+// The numbers of every attribute `name` in the elements of `svg` that contain `marker`.
+std::vector<std::vector<double>> elements_with(const std::string& svg, const std::string& tag,
+                                               const std::string& marker) {
+  std::vector<std::vector<double>> out;
+  for (std::size_t at = svg.find("<" + tag + " "); at != std::string::npos;
+       at = svg.find("<" + tag + " ", at + 1)) {
+    const std::string element = svg.substr(at, svg.find('>', at) - at);
+    if (element.find(marker) == std::string::npos) continue;
+    std::vector<double> numbers;
+    for (const char* name : {"x1=\"", "y1=\"", "x2=\"", "y2=\""}) {
+      const std::size_t v = element.find(name);
+      if (v != std::string::npos) numbers.push_back(std::stod(element.substr(v + 4)));
+    }
+    out.push_back(numbers);
+  }
+  return out;
+}
+
+bool segments_cross(const std::vector<double>& p, const std::vector<double>& q) {
+  auto side = [](double ax, double ay, double bx, double by, double cx, double cy) {
+    return (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
+  };
+  const double d1 = side(q[0], q[1], q[2], q[3], p[0], p[1]);
+  const double d2 = side(q[0], q[1], q[2], q[3], p[2], p[3]);
+  const double d3 = side(p[0], p[1], p[2], p[3], q[0], q[1]);
+  const double d4 = side(p[0], p[1], p[2], p[3], q[2], q[3]);
+  return d1 * d2 < 0 && d3 * d4 < 0;
+}
+
+// The built-in scenario: its plan in its own frame, leader lines that never cross, the line speed
+// only over the route, the run's speed on request, and a legend entry for each kind of mark.
+TEST(ToolPlot, TheBuiltInScenarioDrawnAsReadersNeedIt) {
+  temp_dir dir;
+  ASSERT_EQ(run_tool(dir, {"export", "-o", "."}).status, 0);
+  ASSERT_EQ(run_tool(dir, {"compile", "Roma_Pisa_linea.txt", "Roma_Pisa_EXPR 368-.txt", "-o", "."})
+                .status,
+            0);
+  const program_output r =
+      run_tool(dir, {"plot", "Roma_Pisa_EXPR 368.dat", "-o", "plot.svg", "--running-speed"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string svg = dir.read("plot.svg");
+  EXPECT_EQ(xml_fault(svg), "");
+  EXPECT_TRUE(contains(svg, "Plan in the route's own frame (not geo-referenced"));
+  EXPECT_FALSE(contains(svg, "north"));
+  EXPECT_FALSE(contains(svg, ">N</text>"));
+
+  const std::string plan = svg.substr(svg.find("id=\"plan\""), svg.find("id=\"profile\""));
+  const std::vector<std::vector<double>> leaders =
+      elements_with(plan, "line", "stroke=\"#999\" stroke-width=\"0.7\"");
+  EXPECT_GT(leaders.size(), 3u);
+  for (std::size_t i = 0; i < leaders.size(); ++i)
+    for (std::size_t j = i + 1; j < leaders.size(); ++j)
+      EXPECT_FALSE(segments_cross(leaders[i], leaders[j])) << i << " and " << j;
+
+  // The end of the route is drawn as a dashed line; the line speed stops there.
+  const std::vector<std::vector<double>> end =
+      elements_with(svg, "line", "stroke-dasharray=\"4,3\"");
+  ASSERT_EQ(end.size(), 1u);
+  const std::size_t speed = svg.find("<title>line speed limit</title>");
+  ASSERT_NE(speed, std::string::npos);
+  const std::size_t path = svg.rfind(" d=\"", speed);
+  std::istringstream points(svg.substr(path + 4, svg.find('"', path + 4) - path - 4));
+  double furthest = 0;
+  for (std::string p; points >> p;) furthest = std::max(furthest, std::stod(p.substr(1)));
+  EXPECT_LE(furthest, end[0][0] + 0.1);
+
+  EXPECT_TRUE(contains(svg, "<title>speed of the run of the timetable card</title>"));
+  const std::string legend = svg.substr(svg.find("id=\"legend\""));
+  for (const char* entry :
+       {"track (plan)", "station (plan)", "start of the route (plan)", "kilometre (plan)",
+        "station end cell", "line speed limit", "speed of the run", "signal", "code cut point",
+        "speed-limit boards", "text board", "scenery", "adhesion", "uphill", "downhill",
+        "end of the route"})
+    EXPECT_TRUE(contains(legend, std::string(">") + entry)) << entry;
+}
+
 TEST(ToolPlot, WithoutGeometryDrawsTheProfileAloneAndSaysSo) {
   temp_dir dir;
   ASSERT_EQ(run_tool(dir, {"compile", "--no-geometry", fixture_path("Valle_linea.txt"),
