@@ -11,6 +11,7 @@
 #include "content/documents.h"
 #include "platform/files.h"
 #include "reader/data_file_names.h"
+#include "tool/data_pair.h"
 #include "tool/diagnostic_format.h"
 #include "tool/text_encoding.h"
 #include "tool/tool_error.h"
@@ -81,22 +82,15 @@ int run_card(const card_options& o, std::ostream& out, std::ostream& err) {
 
   data_files files;
   try {
-    files.line_description = read_whole_file(o.line_path);
-    if (!files.line_description) throw file_error(o.line_path, "open", ENOENT);
-    files.train_scenario = read_whole_file(o.train_path);
-    if (!files.train_scenario) throw file_error(o.train_path, "open", ENOENT);
+    files = read_data_pair(o.line_path, o.train_path);
   } catch (const file_error& e) {
     return fail(err, e.what());
   }
   if (o.input_encoding == "utf-8") {
-    for (auto* bytes : {&files.line_description, &files.train_scenario}) {
-      std::string converted;
-      if (cp1252_from_utf8(**bytes, converted))
-        return fail(err,
-                    "the data files are not UTF-8 text that Windows-1252 can hold; check "
-                    "them with `scenario check --input-encoding utf-8`");
-      **bytes = std::move(converted);
-    }
+    for (auto [path, bytes] : {std::pair{&o.line_path, &*files.line_description},
+                               std::pair{&o.train_path, &*files.train_scenario}})
+      if (const std::optional<std::string> reason = convert_from_utf8(*path, *bytes))
+        return fail(err, *reason);
   }
 
   const compile_result result = compile_pair(request, files);

@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "reader/data_file_names.h"
 #include "tool/author_checks.h"
+#include "tool/data_pair.h"
 #include "tool/diagnostic_format.h"
 #include "tool/json_output.h"
 #include "tool/text_encoding.h"
@@ -134,37 +135,21 @@ std::optional<compile_request> names(report& r, const compile_options& options) 
 
 // The bytes of both data files.
 std::optional<data_files> read(report& r, const compile_options& options) {
-  data_files files;
   try {
-    files.line_description = read_whole_file(options.line_path);
-    if (!files.line_description) throw file_error(options.line_path, "open", ENOENT);
-    files.train_scenario = read_whole_file(options.train_path);
-    if (!files.train_scenario) throw file_error(options.train_path, "open", ENOENT);
+    return read_data_pair(options.line_path, options.train_path);
   } catch (const file_error& e) {
     r.fail(e.what());
     return std::nullopt;
   }
-  return files;
 }
 
 // A file read as UTF-8 in the code page the compiler reads; false (with the reason reported) when
 // it holds a character that code page has not.
 bool convert(report& r, const std::string& path, std::string& bytes) {
-  std::string converted;
-  if (const std::optional<conversion_fault> f = cp1252_from_utf8(bytes, converted)) {
-    std::ostringstream reason;
-    reason << path << ':' << f->line << ':' << f->column << ": ";
-    if (f->code_point == 0) {
-      reason << "the bytes here are not UTF-8, though --input-encoding utf-8 was given";
-    } else {
-      reason << "character U+" << std::hex << std::uppercase << std::setw(4) << std::setfill('0')
-             << static_cast<std::uint32_t>(f->code_point)
-             << " has no Windows-1252 form, the code page of the simulator; replace it";
-    }
-    r.fail(reason.str());
+  if (const std::optional<std::string> reason = convert_from_utf8(path, bytes)) {
+    r.fail(*reason);
     return false;
   }
-  bytes = std::move(converted);
   return true;
 }
 

@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "reader/data_file_names.h"
 #include "tool/compiled_view.h"
+#include "tool/data_pair.h"
 #include "tool/diagnostic_format.h"
 #include "tool/json_output.h"
 #include "tool/scenario_diff.h"
@@ -114,10 +115,7 @@ side compile_source(const given_scenario& g, std::ostream& err) {
   if (std::optional<std::string> fault = names_fault(request)) throw trouble{*fault};
   data_files files;
   try {
-    files.line_description = read_whole_file(g.line);
-    if (!files.line_description) throw file_error(g.line, "open", ENOENT);
-    files.train_scenario = read_whole_file(g.train);
-    if (!files.train_scenario) throw file_error(g.train, "open", ENOENT);
+    files = read_data_pair(g.line, g.train);
   } catch (const file_error& e) {
     throw trouble{e.what()};
   }
