@@ -1,10 +1,26 @@
 # Quick start: `make run` builds and runs the program; `make test` builds with sanitizers and runs
-# every test. The builds themselves are the presets of CMakePresets.json; missing Debian packages
-# are installed with apt-get, and the Makefile says so.
+# every test; `make windows` builds the two programs for Windows, `make test-windows` runs every
+# test on them under Wine. The builds themselves are the presets of CMakePresets.json; missing
+# Debian packages are installed with apt-get, and the Makefile says so.
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 DEB_PACKAGES := cmake make g++ libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
+# The cross-compiler with POSIX threads, GoogleTest's sources, and the header-only libraries.
+WINDOWS_DEB_PACKAGES := cmake make g++-mingw-w64-x86-64-posix googletest libcli11-dev nlohmann-json3-dev
+WINE_DEB_PACKAGES := wine wine64
 
-.PHONY: run test build install release-check bench fuzz deps deps-fuzz format format-check clean
+# Installs the Debian packages of $(1) that are missing, saying which.
+define install_missing
+	@missing=""; \
+	for p in $(1); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing missing Debian packages:$$missing"; \
+	  sudo=""; [ "$$(id -u)" -ne 0 ] && sudo=sudo; \
+	  $$sudo apt-get update -qq && $$sudo apt-get install -y -qq $$missing; \
+	fi
+endef
+
+.PHONY: run test build install release-check bench fuzz windows test-windows deps deps-fuzz \
+	deps-windows deps-wine format format-check clean
 
 run: build
 	./build/bin/roma_pisa
@@ -25,6 +41,21 @@ test: deps
 	cmake --preset test
 	cmake --build --preset test -j $(JOBS)
 	ctest --preset test -j $(JOBS)
+
+# roma_pisa.exe and scenario.exe, cross-compiled with MinGW-w64 and statically linked: each is one
+# file that runs on Windows 10 or later with nothing installed.
+windows: deps-windows
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS) --target roma_pisa scenario
+	@echo "The Windows programs are build-windows/bin/roma_pisa.exe and build-windows/bin/scenario.exe."
+
+# Every test program built for Windows and run under Wine, the golden transcripts against
+# scenario.exe among them. Wine's first start makes its prefix (~/.wine) in a few seconds.
+test-windows: deps-windows deps-wine
+	cmake --preset windows
+	cmake --build --preset windows -j $(JOBS)
+	WINEDEBUG=-all wine build-windows/bin/scenario.exe --version >/dev/null
+	ctest --preset windows -j $(JOBS)
 
 # Everything in a Release build, where the optimizer finds warnings a debug build does not.
 release-check: deps
@@ -66,13 +97,13 @@ deps-fuzz:
 	  $$sudo apt-get update -qq && $$sudo apt-get install -y -qq clang libclang-rt-14-dev; }
 
 deps:
-	@missing=""; \
-	for p in $(DEB_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
-	if [ -n "$$missing" ]; then \
-	  echo "Installing missing Debian packages:$$missing"; \
-	  sudo=""; [ "$$(id -u)" -ne 0 ] && sudo=sudo; \
-	  $$sudo apt-get update -qq && $$sudo apt-get install -y -qq $$missing; \
-	fi
+	$(call install_missing,$(DEB_PACKAGES))
+
+deps-windows:
+	$(call install_missing,$(WINDOWS_DEB_PACKAGES))
+
+deps-wine:
+	$(call install_missing,$(WINE_DEB_PACKAGES))
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
@@ -82,4 +113,4 @@ format-check:
 	clang-format --dry-run -Werror $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-test build-release-check build-fuzz build-bench
+	rm -rf build build-test build-release-check build-fuzz build-bench build-windows

@@ -1,5 +1,7 @@
 #include "compiler/compile.h"
 
+#include <cctype>
+
 #include "checks/identity.h"
 #include "checks/spacing.h"
 #include "platform/files.h"
@@ -26,6 +28,37 @@ compile_outcome compile_scenario(compilation& c, bool with_track_plan, const dat
   return outcome;
 }
 
+namespace {
+
+bool same_letters(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(a[i])) != static_cast<unsigned char>(b[i]))
+      return false;
+  return true;
+}
+
+// Whether Windows opens a device for a file of this name: CON, PRN, AUX, NUL, COM1 to COM9 and
+// LPT1 to LPT9 (and COM or LPT with a superscript digit), in any case, with any ending, and with
+// blanks before the ending.
+bool is_device_name(std::string_view name) {
+  std::string_view stem = name.substr(0, name.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
+  for (std::string_view device : {"CON", "PRN", "AUX", "NUL"})
+    if (same_letters(stem, device)) return true;
+  if (stem.size() < 4 ||
+      !(same_letters(stem.substr(0, 3), "COM") || same_letters(stem.substr(0, 3), "LPT")))
+    return false;
+  const std::string_view number = stem.substr(3);
+  if (number.size() == 1 && number[0] >= '1' && number[0] <= '9') return true;
+  // The superscripts one to three, in Windows-1252 and in UTF-8.
+  for (std::string_view superscript : {"\xB9", "\xB2", "\xB3", "\xC2\xB9", "\xC2\xB2", "\xC2\xB3"})
+    if (number == superscript) return true;
+  return false;
+}
+
+}  // namespace
+
 std::optional<std::string> name_fault(std::string_view role, std::string_view name) {
   const std::string subject = "the " + std::string(role) + " name";
   if (name.empty()) return subject + " is empty: the compiled files would be named without it";
@@ -34,11 +67,30 @@ std::optional<std::string> name_fault(std::string_view role, std::string_view na
            " bytes long; the scenario file stores at most " + std::to_string(longest_name);
   if (name.find('\0') != std::string_view::npos)
     return subject + " holds a NUL byte, which no file name can hold";
+  for (const char c : name)
+    if (const auto byte = static_cast<unsigned char>(c); byte < 0x20) {
+      static const char hex[] = "0123456789ABCDEF";
+      return subject + " holds the control character 0x" + hex[byte >> 4] + hex[byte & 0xF] +
+             ", which a Windows file name cannot hold";
+    }
   const std::string quoted = subject + " \"" + std::string(name) + "\"";
-  if (name.find('/') != std::string_view::npos)
-    return quoted + " holds \"/\": the compiled files must stay inside the output folder";
+  // The simulator runs on Windows, where "\\" separates folders as "/" does.
+  for (const char separator : {'/', '\\'})
+    if (name.find(separator) != std::string_view::npos)
+      return quoted + " holds \"" + separator +
+             "\": the compiled files must stay inside the output folder";
   if (name == "." || name == "..")
     return quoted + " names a folder: the compiled files must stay inside the output folder";
+  const std::size_t forbidden = name.find_first_of(":*?\"<>|");
+  if (forbidden != std::string_view::npos)
+    return quoted + " holds \"" + name[forbidden] + "\", which a Windows file name cannot hold";
+  if (name.back() == '.' || name.back() == ' ')
+    return quoted + " ends in " + (name.back() == '.' ? "a dot" : "a blank") +
+           ", which Windows drops from the end of a file name";
+  if (is_device_name(name))
+    return quoted +
+           " is the name of a device on Windows (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, "
+           "with any ending): no file can be named so";
   return std::nullopt;
 }
 

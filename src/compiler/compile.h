@@ -53,7 +53,9 @@ struct compile_result {
 };
 
 // Why a route or train name (`role` "route" or "train") cannot name the compiled files, or
-// nullopt: it must fit the scenario file and keep the files inside their folder.
+// nullopt: it must fit the scenario file, keep the files inside their folder and, on every system,
+// make names that Windows, where the simulator runs, can keep: none of \ / : * ? " < > | or a
+// control character, no dot or blank at the end, no device name (CON, NUL, COM1, ...).
 std::optional<std::string> name_fault(std::string_view role, std::string_view name);
 
 // The first name of the request that cannot name the compiled files, with why; nullopt when both

@@ -1,5 +1,9 @@
 // File access for both programs: whole-file reads, atomic replacement, folders and the program's
 // own folder. The only code of ours that calls the operating system's file functions.
+//
+// A path is bytes, as the user typed it. On Windows they are UTF-8 (the arguments arrive so, see
+// console.h) and become the system's UTF-16 here; a byte that begins no UTF-8 character is read
+// as Windows-1252, so that a name in the simulator's code page finds its file too.
 #pragma once
 
 #include <cstddef>
@@ -28,7 +32,8 @@ class file_error : public std::runtime_error {
 
 // The system calls that reading and replacing a file make; tests inject short reads and writes,
 // interruptions and failures. Null members are the system's own. A call returns what the system
-// call does: a count, or -1 with errno set.
+// call does: a count, or -1 with errno set. `fd` is a descriptor of the C library (on Windows one
+// that stands for the system's handle) and `path` bytes as above.
 struct file_calls {
   std::int64_t (*read)(int fd, void* data, std::size_t size) = nullptr;
   std::int64_t (*pwrite)(int fd, const void* data, std::size_t size,
@@ -37,6 +42,9 @@ struct file_calls {
   int (*unlink)(const char* path) = nullptr;
   int (*fsync)(int fd) = nullptr;
 };
+
+// The system's own calls, for an injected call that hands the real work on.
+const file_calls& system_file_calls();
 
 // The most an input may hold. The largest scenario is about 1 MB of text and its line geometry
 // file 20 MB; the limit only keeps a wrong file (a disk image, a sparse file of 100 GiB) from
@@ -84,7 +92,7 @@ class staged_file {
   const std::string& path() const { return path_; }
 
  private:
-  [[noreturn]] void fail(const char* action, int err);
+  [[noreturn]] void fail(const char* action, const std::string& reason);
 
   std::string path_;
   std::string temporary_;
@@ -102,15 +110,22 @@ void replace_file(const std::string& path, std::string_view bytes, const file_ca
                   flush when = flush::to_disk);
 
 // Throws file_error when `path` could not be replaced by a file: a directory stands there, or its
-// folder is missing or cannot be written. Writers of several files ask it for each before they
+// folder is missing or cannot be written; on Windows also a read-only file, or one that another
+// program (the simulator) holds open. Writers of several files ask it for each before they
 // replace any, so that one name in the way leaves every older file as it was.
 void check_replaceable(const std::string& path);
 
-// Flushes a folder's entries (the names just given to replaced files) to the disk.
+// Flushes a folder's entries (the names just given to replaced files) to the disk. Windows has
+// written them through already when the replacement returned.
 void flush_folder(const std::string& directory);
 
+// The parts of a path, split at "/" and on Windows also at "\" and after a drive ("C:"). The
+// folder is "" for a bare name and the root itself for a name at the root ("/", "C:\").
+std::string parent_folder(const std::string& path);
 // The folder of a path: "." for a bare name.
 std::string folder_of(const std::string& path);
+// The last part of a path, after its folder.
+std::string file_name_of(const std::string& path);
 
 // Creates the directory with every missing parent; nothing to do when it exists. When a part of
 // the path exists but is not a directory, the message names that part.
@@ -122,7 +137,8 @@ void remove_file(const std::string& path);
 // The directory that holds the running program, without a trailing separator.
 std::string program_directory();
 
-// The name inside the folder; a bare name when the folder is empty, never one at the root.
+// The name inside the folder; a bare name when the folder is empty, never one at the root. On
+// Windows a folder written with "\" alone is joined with "\" too.
 std::string join_path(const std::string& directory, const std::string& name);
 
 }  // namespace scenario

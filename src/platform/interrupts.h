@@ -8,9 +8,10 @@
 namespace scenario {
 
 // From now on an interrupt (Ctrl-C) or a termination request removes every file marked below and
-// ends the program with status 128 + the signal's number: 130 and 143 where those are SIGINT and
-// SIGTERM. Called once by each program at its start; a signal the program was started ignoring
-// stays ignored, as a background job's interrupt is.
+// ends the program with status 130 or 143: 128 + the signal's number of SIGINT and SIGTERM. On
+// Windows Ctrl-C is the interrupt, and Ctrl-Break, closing the console window, a logoff and a
+// shutdown are termination requests. Called once by each program at its start; an interrupt the
+// program was started ignoring stays ignored, as a background job's is.
 void remove_temporaries_on_interrupt();
 
 // Marks a file as one an interrupted run removes, for as long as the mark lives. The file need not

@@ -4,6 +4,8 @@
 #include <iostream>
 #include <new>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/console.h"
 #include "platform/interrupts.h"
@@ -19,7 +21,7 @@
 
 namespace {
 
-int run(int argc, char** argv) {
+int run(const std::vector<std::string>& arguments) {
   CLI::App app{"Compiles train-driving scenarios from their line description and train files.",
                "scenario"};
 
@@ -201,7 +203,7 @@ int run(int argc, char** argv) {
        [](const std::string& message) { return scenario::dump_failure_document("", message); }},
   };
   if (std::optional<int> ended =
-          scenario::parse_command_line(app, argc, argv, json_forms, std::cout, std::cerr))
+          scenario::parse_command_line(app, arguments, json_forms, std::cout, std::cerr))
     return *ended;
   const bool colours = scenario::colours_by_default(
       scenario::is_terminal(scenario::standard_stream::error),
@@ -223,10 +225,11 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  scenario::prepare_standard_streams();
   scenario::remove_temporaries_on_interrupt();
   // Nothing escapes as an abort: whatever a command did not handle ends the run with status 2.
   try {
-    return run(argc, argv);
+    return run(scenario::command_line_arguments(argc, argv));
   } catch (const std::bad_alloc&) {
     scenario::print_error(std::cerr, "out of memory");
   } catch (const std::exception& e) {

@@ -2,14 +2,11 @@
 
 #include <cctype>
 
+#include "platform/files.h"
+
 namespace scenario {
 
 namespace {
-
-std::string base_name(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // Without regard to ASCII case: names made on Windows often end in "_linea.TXT".
 bool ends_with_any_case(std::string_view name, std::string_view ending) {
@@ -33,7 +30,7 @@ std::string train_text_file_name(const std::string& route, const std::string& tr
 }
 
 std::optional<std::string> route_from_line_file(const std::string& path) {
-  const std::string name = base_name(path);
+  const std::string name = file_name_of(path);
   if (!ends_with_any_case(name, line_text_ending) || name.size() == line_text_ending.size())
     return std::nullopt;
   return name.substr(0, name.size() - line_text_ending.size());
@@ -41,7 +38,7 @@ std::optional<std::string> route_from_line_file(const std::string& path) {
 
 std::optional<std::string> train_from_train_file(const std::string& path,
                                                  const std::string& route) {
-  const std::string name = base_name(path);
+  const std::string name = file_name_of(path);
   const std::string head = route + "_";
   if (name.size() <= head.size() + train_text_ending.size() ||
       name.compare(0, head.size(), head) != 0 || !ends_with_any_case(name, train_text_ending))

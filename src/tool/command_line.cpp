@@ -155,15 +155,19 @@ void finish_command_line(CLI::App& app, const std::string& version) {
         text += "  " + *example + '\n';
     return text + "\nRun 'scenario COMMAND --help' for the options of one command.";
   });
-  for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; }))
+  // Options are written "--name" everywhere: the parser would otherwise take a path beginning
+  // with "/" for an option where the program is built for Windows.
+  app.allow_windows_style_options(false);
+  for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+    command->allow_windows_style_options(false);
     for (CLI::Option* option : command->get_options([](CLI::Option*) { return true; }))
       if (option->get_items_expected_max() > 0) option->check(refuse_empty());
+  }
 }
 
-std::optional<int> parse_command_line(CLI::App& app, int argc, const char* const* argv,
+std::optional<int> parse_command_line(CLI::App& app, std::vector<std::string> words,
                                       const std::map<std::string, failure_document>& json_forms,
                                       std::ostream& out, std::ostream& err) {
-  std::vector<std::string> words(argv + 1, argv + argc);
   if (words.empty()) {
     err << app.help();
     return as_int(exit_status::usage_or_file_error);

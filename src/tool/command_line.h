@@ -27,12 +27,12 @@ void finish_command_line(CLI::App& app, const std::string& version);
 // failure; the argument is the error message.
 using failure_document = std::function<nlohmann::json(const std::string& message)>;
 
-// Parses the words into `app`. Help, the version and every usage error end the run here: returns
-// the exit status, after printing the error in the one form of tool_error.h (an unknown command or
-// option with the nearest one, when one is near) and, when the words hold --json, the command's
-// failure document from `json_forms` on `out`. nullopt when the command is to run.
-// A bare --color means --color=always, unless a colour word follows it.
-std::optional<int> parse_command_line(CLI::App& app, int argc, const char* const* argv,
+// Parses the words (the arguments after the program's name) into `app`. Help, the version and every
+// usage error end the run here: returns the exit status, after printing the error in the one form
+// of tool_error.h (an unknown command or option with the nearest one, when one is near) and, when
+// the words hold --json, the command's failure document from `json_forms` on `out`. nullopt when
+// the command is to run. A bare --color means --color=always, unless a colour word follows it.
+std::optional<int> parse_command_line(CLI::App& app, std::vector<std::string> words,
                                       const std::map<std::string, failure_document>& json_forms,
                                       std::ostream& out, std::ostream& err);
 

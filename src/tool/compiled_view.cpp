@@ -3,7 +3,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 
 #include "output/compiled_decoders.h"
 #include "output/file_names.h"
@@ -23,7 +22,7 @@ std::string record_name(const tabella_voci* voci, int k) {
 
 std::optional<compiled_kind> kind_from_name(const std::string& path) {
   // Without regard to case: names made on Windows often end in ".DAT".
-  std::string name = std::filesystem::path(path).filename().string();
+  std::string name = file_name_of(path);
   for (char& ch : name) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
   if (name.ends_with(geometry_ending)) return compiled_kind::geometry;
   if (name.ends_with(scenario_ending)) return compiled_kind::scenario;
@@ -38,26 +37,39 @@ std::optional<compiled_kind> kind_from_word(const std::string& word) {
   return std::nullopt;
 }
 
+namespace {
+
+// Where the ending of a file name begins: its last dot, unless that starts the name.
+std::size_t ending_start(const std::string& name) {
+  const std::size_t dot = name.rfind('.');
+  return dot == std::string::npos || dot == 0 || name == ".." ? name.size() : dot;
+}
+
+}  // namespace
+
+std::string with_ending(const std::string& path, std::string_view ending) {
+  const std::string name = file_name_of(path);
+  return path.substr(0, path.size() - name.size() + ending_start(name)) + std::string(ending);
+}
+
 std::string scenario_beside(const std::string& cell_path) {
-  std::filesystem::path p(cell_path);
-  p.replace_extension(std::string(scenario_ending));
-  return p.string();
+  return with_ending(cell_path, scenario_ending);
 }
 
 std::optional<std::string> geometry_beside(const std::string& cell_path, const tabella_voci* voci) {
-  const std::filesystem::path p(cell_path);
-  const std::filesystem::path dir = p.parent_path();
+  const std::string dir = parent_folder(cell_path);
   if (voci && !(*voci)[voce::percorso].nome.empty()) {
-    const std::filesystem::path g = dir / geometry_file_name((*voci)[voce::percorso].nome);
-    if (file_exists(g.string())) return g.string();
+    const std::string g = join_path(dir, geometry_file_name((*voci)[voce::percorso].nome));
+    if (file_exists(g)) return g;
     return std::nullopt;
   }
   // "<route>_<train>.dat": the route is some prefix ending before an underscore.
-  const std::string stem = p.stem().string();
+  const std::string name = file_name_of(cell_path);
+  const std::string stem = name.substr(0, ending_start(name));
   for (std::size_t cut = stem.rfind('_'); cut != std::string::npos && cut > 0;
        cut = stem.rfind('_', cut - 1)) {
-    const std::filesystem::path g = dir / geometry_file_name(stem.substr(0, cut));
-    if (file_exists(g.string())) return g.string();
+    const std::string g = join_path(dir, geometry_file_name(stem.substr(0, cut)));
+    if (file_exists(g)) return g;
   }
   return std::nullopt;
 }

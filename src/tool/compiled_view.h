@@ -23,6 +23,9 @@ std::string shown_name(const std::string& path);
 std::optional<compiled_kind> kind_from_name(const std::string& path);
 std::optional<compiled_kind> kind_from_word(const std::string& word);
 
+// The path with the ending of its file name (from the name's last dot on) replaced, or added when
+// the name has none: the file of another kind beside it.
+std::string with_ending(const std::string& path, std::string_view ending);
 // The scenario file beside a route cell file: the same name ending in ".sim".
 std::string scenario_beside(const std::string& cell_path);
 // The geometry file beside a route cell file: "<route>_linea.dat" in its directory, with the route

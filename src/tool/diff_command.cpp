@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cmath>
-#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <optional>
 
@@ -46,8 +45,7 @@ std::vector<given_scenario> scenarios_given(const std::vector<std::string>& word
     if (kind) {
       std::string cells = words[i++];
       // A scenario file stands for the route cell file beside it.
-      if (kind == compiled_kind::scenario)
-        cells = std::filesystem::path(cells).replace_extension(route_cell_ending).string();
+      if (kind == compiled_kind::scenario) cells = with_ending(cells, route_cell_ending);
       given.push_back({cells, {}, {}});
       continue;
     }

@@ -1,7 +1,5 @@
 #include "tool/plot_command.h"
 
-#include <filesystem>
-
 #include "card/running.h"
 #include "compiler/exit_status.h"
 #include "platform/files.h"
@@ -73,8 +71,8 @@ int plot(const plot_options& o, std::ostream& out, std::ostream& err) {
     route = utf8_text((*voci)[voce::percorso].nome);
     train = utf8_text((*voci)[voce::treno].nome);
   }
-  in.title = route.empty() ? utf8_text(std::filesystem::path(o.cell_path).filename().string())
-                           : "Route " + route + ", train " + train;
+  in.title =
+      route.empty() ? utf8_text(file_name_of(o.cell_path)) : "Route " + route + ", train " + train;
   const long_t length = voci ? (*voci)[voce::treno_e_percorso].fine : 0;
   if (length > 0) {
     int stations = 0;
@@ -128,7 +126,7 @@ int plot(const plot_options& o, std::ostream& out, std::ostream& err) {
     out << render_plot(in);
     return as_int(exit_status::ok);
   }
-  make_directories(std::filesystem::path(o.output).parent_path().string());
+  make_directories(parent_folder(o.output));
   replace_file(o.output, render_plot(in));
   out << o.output << '\n';
   return as_int(exit_status::ok);

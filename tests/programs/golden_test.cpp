@@ -69,7 +69,7 @@ TEST_P(Golden, Transcript) {
   const fs::path path = golden_dir / (GetParam() + ".transcript");
   std::string error;
   const std::optional<transcript> expected =
-      test_support::parse_transcript(test_support::file_text(path), error);
+      test_support::parse_transcript(test_support::file_text(test_support::path_text(path)), error);
   ASSERT_TRUE(expected.has_value()) << path << ": " << error;
 
   temp_dir folder;

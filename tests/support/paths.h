@@ -8,9 +8,9 @@
 
 namespace scenario::test_support {
 
-// A program of this build by name: "scenario", "roma_pisa".
+// A program of this build by name: "scenario", "roma_pisa" (with ".exe" on Windows).
 inline std::string built_program(const std::string& name) {
-  return std::string(TEST_BIN_DIR) + "/" + name;
+  return std::string(TEST_BIN_DIR) + "/" + name + TEST_PROGRAM_ENDING;
 }
 
 inline std::string tool_path() {

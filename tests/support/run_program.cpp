@@ -24,7 +24,9 @@ program_output run_program(const std::string& path, const std::vector<std::strin
   posix_spawn_file_actions_init(&actions);
   if (!options.working_dir.empty())
     posix_spawn_file_actions_addchdir_np(&actions, options.working_dir.c_str());
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(
+      &actions, STDIN_FILENO, options.input_path.empty() ? "/dev/null" : options.input_path.c_str(),
+      O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_path.c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_path.c_str(),

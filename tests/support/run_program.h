@@ -1,5 +1,5 @@
 // Runs a built program with its arguments passed as they are (no shell, so any bytes get through)
-// and collects what it prints on each stream. The standard input is empty.
+// and collects what it prints on each stream. The standard input is empty unless a file is given.
 #pragma once
 
 #include <string>
@@ -14,8 +14,9 @@ struct program_output {
 };
 
 struct run_options {
-  std::string working_dir;               // empty: the test's own
-  std::vector<std::string> environment;  // NAME=value, added to the test's or replacing its NAME
+  std::string working_dir = {};               // empty: the test's own
+  std::vector<std::string> environment = {};  // NAME=value, added to the test's or replacing it
+  std::string input_path = {};                // the standard input's file; empty: none
 };
 
 program_output run_program(const std::string& path, const std::vector<std::string>& args,

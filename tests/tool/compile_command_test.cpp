@@ -203,9 +203,38 @@ TEST(ToolJson, Windows1252NamesAreUtf8InTheDocumentAndKeepTheirBytesOnDisk) {
                                             dir.file("Citt\xC3\xA0_\xC5\xA0\xC5\xB8.dat")}));
   EXPECT_TRUE(dir.exists("Citt\xE0_linea.dat"));
   EXPECT_TRUE(dir.exists("Citt\xE0_\x8A\x9F.dat"));
+#ifdef _WIN32
+  // Windows hands the program its arguments in UTF-16, so the name arrives as UTF-8: the train's
+  // record holds its four bytes after their length.
+  const std::string record("\x04\x00\xC5\xA0\xC5\xB8", 6);
+#else
   // The train's record holds the name's own two bytes after their length.
-  EXPECT_NE(dir.read("Citt\xE0_\x8A\x9F.sim").find(std::string("\x02\x00\x8A\x9F", 4)),
-            std::string::npos);
+  const std::string record("\x02\x00\x8A\x9F", 4);
+#endif
+  EXPECT_NE(dir.read("Citt\xE0_\x8A\x9F.sim").find(record), std::string::npos);
+}
+
+// A route and a train named with accented letters, typed as people type them (UTF-8): the files
+// take those names, on Windows too, whatever its code page.
+TEST(ToolCompile, AccentedNamesNameTheFilesAsTyped) {
+  temp_dir in, out;
+  const std::string route = "Citt\xC3\xA0";
+  const std::string train = "Treno \xC3\xB9";
+  const std::string line = in.file(route + "_linea.txt");
+  const std::string train_file = in.file(route + "_" + train + "-.txt");
+  std::filesystem::copy_file(mini_line, test_support::path_of(line));
+  std::filesystem::copy_file(mini_train, test_support::path_of(train_file));
+  const program_output r =
+      run_program(test_support::tool_path(), {"compile", line, train_file, "-o", out.path()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "scenario: wrote \"" + out.file(route + "_linea.dat") + "\", \"" +
+                       out.file(route + "_" + train + ".sim") + "\" and \"" +
+                       out.file(route + "_" + train + ".dat") + "\"\n");
+  const std::filesystem::path folder = test_support::path_of(out.path());
+  for (const char8_t* name :
+       {u8"Citt\u00E0_linea.dat", u8"Citt\u00E0_Treno \u00F9.sim", u8"Citt\u00E0_Treno \u00F9.dat"})
+    EXPECT_TRUE(std::filesystem::exists(folder / std::u8string(name)));
+  EXPECT_EQ(out.count(), 3u);
 }
 
 TEST(ToolJson, QuotedFieldIsUtf8InTheDocumentAndRawOnStderr) {
@@ -225,15 +254,22 @@ TEST(ToolJson, PathsWithWindows1252BytesAreUtf8InTheDocument) {
   temp_dir dir;
   const std::string folder = dir.file("d\xE9p\xF4t");
   const std::string folder_utf8 = dir.file("d\xC3\xA9p\xC3\xB4t");
-  std::filesystem::create_directory(folder);
-  std::filesystem::copy_file(fixture_path("Clash_linea.txt"), folder + "/Clash_linea.txt");
+  std::filesystem::create_directory(test_support::path_of(folder));
+  std::filesystem::copy_file(fixture_path("Clash_linea.txt"),
+                             test_support::path_of(folder + "/Clash_linea.txt"));
+#ifdef _WIN32
+  // The path arrives as UTF-8 (see above), and the messages say it as it arrived.
+  const std::string said = folder_utf8;
+#else
+  const std::string said = folder;
+#endif
 
   json_run r =
       run_json({folder + "/Clash_linea.txt", mini_train, "--train", "Treno 1", "-o", dir.path()});
   EXPECT_EQ(r.run.status, as_int(exit_status::fault));
   ASSERT_EQ(r.doc["diagnostics"].size(), 1u) << r.run.out;
   EXPECT_EQ(r.doc["diagnostics"][0]["file"], folder_utf8 + "/Clash_linea.txt");
-  EXPECT_TRUE(test_support::contains(r.run.err, folder + "/Clash_linea.txt:5:23: error:"));
+  EXPECT_TRUE(test_support::contains(r.run.err, said + "/Clash_linea.txt:5:23: error:"));
 
   r = run_json({folder + "/Gone_linea.txt", mini_train, "--train", "Treno 1", "-o", dir.path()});
   EXPECT_EQ(r.run.status, as_int(exit_status::usage_or_file_error));

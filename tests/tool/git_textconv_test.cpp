@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "content/documents.h"
+#include "support/paths.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
@@ -19,7 +20,7 @@ using test_support::program_output;
 using test_support::run_program;
 using test_support::temp_dir;
 
-const std::string tool = std::string(TEST_BIN_DIR) + "/scenario";
+const std::string tool = test_support::tool_path();
 
 std::string program_on_path(const std::string& name) {
   const char* path = std::getenv("PATH");

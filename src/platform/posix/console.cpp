@@ -6,6 +6,14 @@
 
 namespace scenario {
 
+void prepare_standard_streams() {
+  // Bytes pass the streams unchanged already.
+}
+
+std::vector<std::string> command_line_arguments(int argc, const char* const* argv) {
+  return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>{};
+}
+
 bool is_terminal(standard_stream s) {
   switch (s) {
     case standard_stream::input:
@@ -22,6 +30,14 @@ std::optional<std::string> environment_variable(const std::string& name) {
   const char* value = std::getenv(name.c_str());
   if (value == nullptr) return std::nullopt;
   return std::string(value);
+}
+
+bool console_closes_with_program() {
+  return false;
+}
+
+bool show_message_box(std::string_view, std::string_view) {
+  return false;
 }
 
 }  // namespace scenario
