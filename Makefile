@@ -45,7 +45,7 @@ bench: deps
 # on a crash, a leak, an input slower than 1 s, more than 512 MB or any sanitizer report. New inputs
 # go to build-fuzz/corpus/; a failing input is left as build-fuzz/<target>-crash-*.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := compile decode_route_cells decode_scenario decode_geometry report
+FUZZ_TARGETS := compile decode_route_cells decode_scenario decode_geometry report lsp
 fuzz: deps deps-fuzz
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS) --target $(addsuffix _fuzzer,$(FUZZ_TARGETS))
