@@ -2,7 +2,7 @@
 # every test. The builds themselves are the presets of CMakePresets.json; missing Debian packages
 # are installed with apt-get, and the Makefile says so.
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-DEB_PACKAGES := cmake make g++ libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
+DEB_PACKAGES := cmake make g++ libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev neovim
 
 .PHONY: run test build install release-check bench fuzz deps deps-fuzz format format-check clean
 
