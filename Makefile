@@ -31,14 +31,15 @@ release-check: deps
 	cmake --preset release-check
 	cmake --build --preset release-check -j $(JOBS)
 
-# Timings of the compile, the writers and diff, then whole runs against cp of their output; not
-# tests.
+# Timings of the compile, the writers, diff and the language server, then whole runs against cp of
+# their output; not tests.
 bench: deps
 	@dpkg -s time >/dev/null 2>&1 || { echo "Installing the Debian package time:"; sudo=""; [ "$$(id -u)" -ne 0 ] && sudo=sudo; $$sudo apt-get install -y -qq time; }
 	cmake --preset bench
 	cmake --build --preset bench -j $(JOBS)
 	./build-bench/bin/compile_benchmark
 	./build-bench/bin/diff_benchmark
+	./build-bench/bin/lsp_benchmark
 	BUILD_DIR=build-bench bench/run_vs_write.sh
 
 # Runs every fuzz target for FUZZ_SECONDS (60 by default) on the kept corpus and what it finds; fails
