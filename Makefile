@@ -3,7 +3,7 @@
 # test on them under Wine. The builds themselves are the presets of CMakePresets.json; missing
 # Debian packages are installed with apt-get, and the Makefile says so.
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-DEB_PACKAGES := cmake make g++ libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
+DEB_PACKAGES := cmake make g++ libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev neovim
 # The cross-compiler with POSIX threads, GoogleTest's sources, and the header-only libraries.
 WINDOWS_DEB_PACKAGES := cmake make g++-mingw-w64-x86-64-posix googletest libcli11-dev nlohmann-json3-dev
 WINE_DEB_PACKAGES := wine wine64
@@ -62,21 +62,22 @@ release-check: deps
 	cmake --preset release-check
 	cmake --build --preset release-check -j $(JOBS)
 
-# Timings of the compile, the writers and diff, then whole runs against cp of their output; not
-# tests.
+# Timings of the compile, the writers, diff and the language server, then whole runs against cp of
+# their output; not tests.
 bench: deps
 	@dpkg -s time >/dev/null 2>&1 || { echo "Installing the Debian package time:"; sudo=""; [ "$$(id -u)" -ne 0 ] && sudo=sudo; $$sudo apt-get install -y -qq time; }
 	cmake --preset bench
 	cmake --build --preset bench -j $(JOBS)
 	./build-bench/bin/compile_benchmark
 	./build-bench/bin/diff_benchmark
+	./build-bench/bin/lsp_benchmark
 	BUILD_DIR=build-bench bench/run_vs_write.sh
 
 # Runs every fuzz target for FUZZ_SECONDS (60 by default) on the kept corpus and what it finds; fails
 # on a crash, a leak, an input slower than 1 s, more than 512 MB or any sanitizer report. New inputs
 # go to build-fuzz/corpus/; a failing input is left as build-fuzz/<target>-crash-*.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := compile decode_route_cells decode_scenario decode_geometry report
+FUZZ_TARGETS := compile decode_route_cells decode_scenario decode_geometry report lsp
 fuzz: deps deps-fuzz
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS) --target $(addsuffix _fuzzer,$(FUZZ_TARGETS))

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "lsp/lsp_command.h"
 #include "platform/console.h"
 #include "platform/interrupts.h"
 #include "tool/card_command.h"
@@ -187,6 +188,15 @@ int run(const std::vector<std::string>& arguments) {
   card_cmd->footer(scenario::example_footer(
       "scenario card mine/Roma_Pisa_linea.txt \"mine/Roma_Pisa_EXPR 368-.txt\" -o card.txt"));
 
+  CLI::App* lsp_cmd = app.add_subcommand(
+      "lsp", "Serve the Language Server Protocol on standard input and output, for editors");
+  // Standard input and output are the only transport; the flag that some clients pass to say so
+  // is taken and changes nothing.
+  bool lsp_stdio = false;
+  lsp_cmd->add_flag("--stdio", lsp_stdio,
+                    "talk over standard input and output (the only way; for clients that say it)");
+  lsp_cmd->footer(scenario::example_footer("scenario lsp 2>lsp.log"));
+
   std::string help_topic;
   CLI::App* help_cmd =
       app.add_subcommand("help", "Print the help of the tool, or of one command and its options");
@@ -218,6 +228,8 @@ int run(const std::vector<std::string>& arguments) {
   if (plot_cmd->parsed()) return scenario::run_plot(plot, std::cout, std::cerr);
   if (card_cmd->parsed()) return scenario::run_card(card, std::cout, std::cerr);
   if (diff_cmd->parsed()) return scenario::run_diff(diff, std::cout, std::cerr);
+  if (lsp_cmd->parsed())
+    return scenario::run_lsp({SCENARIO_VERSION, SCENARIO_DOC_DIR}, std::cout, std::cerr);
   if (help_cmd->parsed()) return scenario::run_help(app, help_topic, std::cout, std::cerr);
   return scenario::as_int(scenario::exit_status::usage_or_file_error);
 }

@@ -1,6 +1,7 @@
 #include "tool/explain_command.h"
 
 #include <algorithm>
+#include <sstream>
 
 #include "compiler/exit_status.h"
 #include "model/fault_codes.h"
@@ -221,7 +222,7 @@ const std::vector<code_text> codes = {
    "cartello_indicatore, 500, Citt\\xC3\\xA0 (UTF-8)",
    "cartello_indicatore, 500, Citt\\xE0 (Windows-1252)"},
   {fault_code::not_windows_1252,
-   "With --input-encoding utf-8 the files are converted to Windows-1252; this character has no form there (or the bytes are not UTF-8). The tool exits with status 2.",
+   "With --input-encoding utf-8 the files are converted to Windows-1252; this character has no form there (or the bytes are not UTF-8). The tool exits with status 2. In an editor, the language server (scenario lsp) marks the character as an error and checks the rest with \"?\" in its place.",
    "A typographic character outside Western European text.",
    "cartello_indicatore, 500, \\u2192 Pisa",
    "cartello_indicatore, 500, -> Pisa"},
@@ -264,8 +265,8 @@ const std::vector<status_text> statuses = {
 };
 // clang-format on
 
-void print_block(std::ostream& out, std::string_view heading, std::string_view text) {
-  out << heading << ":\n";
+// Each line of `text` indented by four spaces: a block of example text in either form.
+void print_indented(std::ostream& out, std::string_view text) {
   std::size_t start = 0;
   while (start <= text.size()) {
     std::size_t end = text.find('\n', start);
@@ -273,6 +274,11 @@ void print_block(std::ostream& out, std::string_view heading, std::string_view t
     out << "    " << text.substr(start, end - start) << '\n';
     start = end + 1;
   }
+}
+
+void print_block(std::ostream& out, std::string_view heading, std::string_view text) {
+  out << heading << ":\n";
+  print_indented(out, text);
 }
 
 }  // namespace
@@ -288,6 +294,44 @@ std::vector<explanation> explanations() {
     all.push_back(
         {"exit-" + std::to_string(t.status), t.title, t.meaning, t.causes, t.wrong, t.right});
   return all;
+}
+
+std::string explanation_text(const explanation& e) {
+  std::ostringstream out;
+  const bool status = e.code.rfind("exit-", 0) == 0;
+  out << (status ? "exit status " + e.code.substr(5) : "code " + e.code) << ": " << e.title
+      << "\n\n";
+  out << e.meaning << "\n\n";
+  if (!e.causes.empty()) print_block(out, "Common causes", e.causes);
+  if (!e.wrong.empty()) print_block(out, "Wrong", e.wrong);
+  if (!e.right.empty()) print_block(out, "Corrected", e.right);
+  return out.str();
+}
+
+std::string explanations_markdown() {
+  std::ostringstream out;
+  out << "# The codes of the diagnostics and the exit statuses\n\n"
+         "<!-- Generated from the explanations of src/tool/explain_command.cpp; a test fails when "
+         "this file is out of date; SCENARIO_UPDATE_GOLDEN=1 build-test/bin/tool_tests "
+         "--gtest_filter='Explanations*' rewrites it. -->\n\n"
+         "Every code a diagnostic of `scenario compile`, `scenario check` or the language server "
+         "carries, and every exit status of the tool: `scenario explain CODE` prints the same for "
+         "one.\n";
+  for (const explanation& e : explanations()) {
+    const bool status = e.code.rfind("exit-", 0) == 0;
+    out << "\n<a id=\"" << (status ? e.code : "code-" + e.code) << "\"></a>\n\n## "
+        << (status ? "Exit status " + e.code.substr(5) : "Code " + e.code) << ": " << e.title
+        << "\n\n"
+        << e.meaning << "\n";
+    if (!e.causes.empty()) out << "\nCommon causes: " << e.causes << "\n";
+    for (const auto& [heading, text] :
+         {std::pair{"Wrong", e.wrong}, std::pair{"Corrected", e.right}}) {
+      if (text.empty()) continue;
+      out << "\n" << heading << ":\n\n";
+      print_indented(out, text);
+    }
+  }
+  return out.str();
 }
 
 std::optional<explanation> find_explanation(std::string_view code) {
@@ -312,12 +356,7 @@ int explain_code(const std::string& code, std::ostream& out, std::ostream& err) 
                          "exit-3 the exit statuses");
     return as_int(exit_status::usage_or_file_error);
   }
-  const bool status = code.rfind("exit-", 0) == 0;
-  out << (status ? "exit status " + code.substr(5) : "code " + code) << ": " << e->title << "\n\n";
-  out << e->meaning << "\n\n";
-  if (!e->causes.empty()) print_block(out, "Common causes", e->causes);
-  if (!e->wrong.empty()) print_block(out, "Wrong", e->wrong);
-  if (!e->right.empty()) print_block(out, "Corrected", e->right);
+  out << explanation_text(*e);
   return as_int(exit_status::ok);
 }
 

@@ -26,6 +26,13 @@ std::vector<explanation> explanations();
 // The explanation of `code` ("16", or "exit-2" for an exit status), or nullopt.
 std::optional<explanation> find_explanation(std::string_view code);
 
+// What `scenario explain CODE` prints: the title, meaning, causes and examples.
+std::string explanation_text(const explanation& e);
+
+// Every explanation in Markdown, each under an anchor "code-N" or "exit-N": docs/codes.md, to
+// which the language server's diagnostics link.
+std::string explanations_markdown();
+
 // Prints the explanation of a code ("16", "exit-2"), a key ("segnale", "curvad3": every key whose
 // rule the word meets, or else whose name holds it) or a section ("[segnali]"); status 2 for a
 // topic that is none of them.

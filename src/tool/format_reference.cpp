@@ -120,6 +120,19 @@ std::string range_words(const value_format& v, const value_range& range) {
   return std::to_string(range.low) + " to " + std::to_string(range.high);
 }
 
+std::string value_details(const value_format& v, const std::string& indent) {
+  std::string out = wrapped(v.meaning, indent);
+  if (!v.form.empty()) out += wrapped("Form: " + std::string(v.form) + ".", indent);
+  out +=
+      wrapped("Read as: " + width_name(v.read) + ". Stored in: " + stored_words(v) + ".", indent);
+  out += wrapped(ranges_sentence(v), indent);
+  return out;
+}
+
+std::string value_heading(const value_format& v) {
+  return value_title(v);
+}
+
 std::string entry_form(const key_format& key) {
   std::string s(form_key(key));
   for (const value_format& v : key.values) s += ", " + std::string(v.name);
@@ -139,12 +152,7 @@ std::string key_reference(const key_format& key) {
     const std::string number = std::to_string(++n);
     out += std::string(3 - std::min<std::size_t>(number.size(), 2), ' ') + number + ". " +
            value_title(v) + "\n";
-    const std::string indent(5, ' ');
-    out += wrapped(v.meaning, indent);
-    if (!v.form.empty()) out += wrapped("Form: " + std::string(v.form) + ".", indent);
-    out +=
-        wrapped("Read as: " + width_name(v.read) + ". Stored in: " + stored_words(v) + ".", indent);
-    out += wrapped(ranges_sentence(v), indent);
+    out += value_details(v, std::string(5, ' '));
   }
   out += "\n" + example_heading(key) + ":\n    " + std::string(key.example) + "\n";
   return out;

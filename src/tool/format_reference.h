@@ -15,6 +15,13 @@ std::string entry_form(const key_format& key);
 // example.
 std::string key_reference(const key_format& key);
 
+// One value: "posizione (m)", its name with its unit.
+std::string value_heading(const value_format& v);
+
+// One value's meaning, form, width, where it is stored and its ranges, each line cut to the
+// reference's width after `indent`.
+std::string value_details(const value_format& v, const std::string& indent);
+
 // One section: what it holds and the form of each key under it.
 std::string section_reference(const section_format& section);
 

@@ -73,6 +73,10 @@ bool is_utf8(std::string_view bytes) {
 
 std::string utf8_text(std::string_view bytes) {
   if (is_utf8(bytes)) return std::string(bytes);
+  return utf8_from_cp1252(bytes);
+}
+
+std::string utf8_from_cp1252(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() * 2);
   for (char ch : bytes) {
@@ -108,6 +112,14 @@ std::string without_forbidden_characters(std::string_view text) {
   return out;
 }
 
+std::optional<char> cp1252_byte(char32_t code_point) {
+  if (code_point < 0x80 || (code_point >= 0xA0 && code_point <= 0xFF))
+    return static_cast<char>(code_point);
+  for (std::size_t byte = 0; byte < cp1252_high.size(); ++byte)
+    if (cp1252_high[byte] == code_point && code_point != 0) return static_cast<char>(0x80 + byte);
+  return std::nullopt;
+}
+
 std::size_t utf8_sequence_at(std::string_view bytes, std::size_t i) {
   if (i >= bytes.size() || static_cast<std::uint8_t>(bytes[i]) < 0x80) return 0;
   // The longest prefix judged well-formed on its own is the sequence.
@@ -139,14 +151,9 @@ std::optional<conversion_fault> cp1252_from_utf8(std::string_view utf8, std::str
     char32_t cp = lead & (0xFF >> (length + 1));
     for (std::size_t k = 1; k < length; ++k)
       cp = (cp << 6) | (static_cast<std::uint8_t>(utf8[i + k]) & 0x3F);
-    if (cp >= 0xA0 && cp <= 0xFF) {
-      out.push_back(static_cast<char>(cp));
-    } else {
-      std::size_t byte = 0;
-      while (byte < cp1252_high.size() && (cp1252_high[byte] != cp || cp == 0)) ++byte;
-      if (byte == cp1252_high.size()) return conversion_fault{line, column, cp};
-      out.push_back(static_cast<char>(0x80 + byte));
-    }
+    const std::optional<char> byte = cp1252_byte(cp);
+    if (!byte) return conversion_fault{line, column, cp};
+    out.push_back(*byte);
     i += length;
   }
   return std::nullopt;

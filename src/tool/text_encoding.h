@@ -42,6 +42,13 @@ inline bool has_byte_order_mark(std::string_view bytes) {
 // incomplete). Columns count in the text after the mark.
 std::optional<conversion_fault> cp1252_from_utf8(std::string_view utf8, std::string& out);
 
+// The Windows-1252 byte of a code point, nullopt when the code page has no form for it.
+std::optional<char> cp1252_byte(char32_t code_point);
+
+// Windows-1252 bytes as UTF-8, every byte one character whatever the bytes look like (`utf8_text`
+// keeps text that is already UTF-8); the five bytes the code page leaves undefined become U+FFFD.
+std::string utf8_from_cp1252(std::string_view bytes);
+
 // Length of the well-formed multi-byte UTF-8 sequence starting at `i`, 0 when there is none.
 std::size_t utf8_sequence_at(std::string_view bytes, std::size_t i);
 

@@ -1,5 +1,5 @@
 // The format reference: docs/format.md as the table gives it, and `scenario explain` for every key
-// and every section of both files.
+// and every section of both files; docs/codes.md as the explanations give it.
 #include "tool/format_reference.h"
 
 #include <gtest/gtest.h>
@@ -33,6 +33,21 @@ TEST(FormatReference, DocsFormatIsTheTable) {
   EXPECT_TRUE(file_text(FORMAT_REFERENCE) == expected)
       << "docs/format.md is out of date: rewrite it with SCENARIO_UPDATE_GOLDEN=1";
   for (const key_format& key : all_keys()) EXPECT_TRUE(contains(expected, entry_form(key)));
+}
+
+// The explanations the language server's diagnostics link to, one anchor per code.
+TEST(Explanations, DocsCodesIsEveryExplanation) {
+  const std::string expected = explanations_markdown();
+  if (std::getenv("SCENARIO_UPDATE_GOLDEN")) {
+    std::ofstream(CODE_EXPLANATIONS, std::ios::binary) << expected;
+  }
+  EXPECT_TRUE(file_text(CODE_EXPLANATIONS) == expected)
+      << "docs/codes.md is out of date: rewrite it with SCENARIO_UPDATE_GOLDEN=1";
+  for (const explanation& e : explanations()) {
+    const std::string anchor = e.code.rfind("exit-", 0) == 0 ? e.code : "code-" + e.code;
+    EXPECT_TRUE(contains(expected, "<a id=\"" + anchor + "\"></a>")) << e.code;
+    EXPECT_TRUE(contains(expected, std::string(e.meaning))) << e.code;
+  }
 }
 
 struct explained {
