@@ -3,20 +3,14 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <atomic>
+#include "platform/interrupt_marks.h"
 
 namespace scenario {
 
 namespace {
 
-// The marked names. A signal handler may neither lock nor allocate, so the names sit in a fixed
-// table of pointers that it reads as they are; a write marks at most a few files at once.
-constexpr int slot_count = 32;
-std::atomic<const char*> marked[slot_count];
-static_assert(std::atomic<const char*>::is_always_lock_free);
-
 extern "C" void remove_and_end(int signal_number) {
-  for (std::atomic<const char*>& slot : marked)
+  for (std::atomic<const char*>& slot : system::marked_files)
     if (const char* path = slot.load()) ::unlink(path);
   ::_exit(128 + signal_number);
 }
@@ -38,20 +32,6 @@ void handle(int signal_number) {
 void remove_temporaries_on_interrupt() {
   handle(SIGINT);
   handle(SIGTERM);
-}
-
-removed_on_interrupt::removed_on_interrupt(std::string path) : path_(std::move(path)) {
-  for (int i = 0; i < slot_count; ++i) {
-    const char* expected = nullptr;
-    if (marked[i].compare_exchange_strong(expected, path_.c_str())) {
-      slot_ = i;
-      return;
-    }
-  }
-}
-
-removed_on_interrupt::~removed_on_interrupt() {
-  if (slot_ >= 0) marked[slot_].store(nullptr);
 }
 
 }  // namespace scenario

@@ -1,7 +1,6 @@
 #include "platform/interrupts.h"
 
-#include <atomic>
-
+#include "platform/interrupt_marks.h"
 #include "platform/windows/system.h"
 
 namespace scenario {
@@ -17,16 +16,12 @@ SRWLOCK& temporary_creation_lock() {
 
 namespace {
 
-// The marked names, as on every system; here the handler runs on a thread of its own, while the
-// program goes on, so it takes the creation lock and keeps it until the program has ended.
-constexpr int slot_count = 32;
-std::atomic<const char*> marked[slot_count];
-
-// Ctrl-C ends as an interrupt does elsewhere (130); Ctrl-Break, the console window closed, a
-// logoff or a shutdown as a termination request (143).
+// The handler runs on a thread of its own, while the program goes on, so it takes the creation
+// lock and keeps it until the program has ended. Ctrl-C ends as an interrupt does elsewhere (130);
+// Ctrl-Break, the console window closed, a logoff or a shutdown as a termination request (143).
 BOOL WINAPI remove_and_end(DWORD event) {
   ::AcquireSRWLockExclusive(&system::temporary_creation_lock());
-  for (std::atomic<const char*>& slot : marked)
+  for (std::atomic<const char*>& slot : system::marked_files)
     if (const char* path = slot.load()) ::DeleteFileW(system::system_path(path).c_str());
   ::TerminateProcess(::GetCurrentProcess(), event == CTRL_C_EVENT ? 130 : 143);
   return TRUE;
@@ -37,20 +32,6 @@ BOOL WINAPI remove_and_end(DWORD event) {
 void remove_temporaries_on_interrupt() {
   // A program started with Ctrl-C ignored is never called for it, so it goes on ignoring it.
   ::SetConsoleCtrlHandler(&remove_and_end, TRUE);
-}
-
-removed_on_interrupt::removed_on_interrupt(std::string path) : path_(std::move(path)) {
-  for (int i = 0; i < slot_count; ++i) {
-    const char* expected = nullptr;
-    if (marked[i].compare_exchange_strong(expected, path_.c_str())) {
-      slot_ = i;
-      return;
-    }
-  }
-}
-
-removed_on_interrupt::~removed_on_interrupt() {
-  if (slot_ >= 0) marked[slot_].store(nullptr);
 }
 
 }  // namespace scenario
