@@ -44,17 +44,6 @@ struct candidate {
   std::string train;
 };
 
-std::string joined(const std::string& folder, const std::string& name) {
-  if (folder.empty() || folder == ".") return name;
-  return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-std::string bytes_words(std::size_t n) {
-  std::string s = std::to_string(n) + " bytes";
-  if (n >= (1u << 20) && n % (1u << 20) == 0) s += " (" + std::to_string(n >> 20) + " MiB)";
-  return s;
-}
-
 std::string route_of_line(const std::string& name) {
   return route_from_line_file(name).value_or(std::string());
 }
@@ -129,7 +118,7 @@ diagnostic none_note(source_file role, const std::string& name) {
 }
 
 std::string too_large_words(std::size_t size, std::size_t limit) {
-  return "the file holds " + bytes_words(size) + ", more than the " + bytes_words(limit) +
+  return "the file holds " + bytes_text(size) + ", more than the " + bytes_text(limit) +
          " the tool reads; it is not checked";
 }
 
@@ -205,7 +194,7 @@ class pair_analysis {
       if (!bytes) return std::nullopt;
       if (bytes->size() > options_.largest_document)
         throw file_error(ref.path, "read",
-                         "it holds more than " + bytes_words(options_.largest_document) +
+                         "it holds more than " + bytes_text(options_.largest_document) +
                              ", the most an input may hold");
       return member{ref, std::nullopt, source_text::from_disk(ref.role, std::move(*bytes))};
     } catch (const std::exception& e) {
@@ -404,7 +393,7 @@ pair_plan plan_pair(const std::string& uri, const open_documents& open, const fi
     if (chosen.open) {
       partner = pair_member{chosen.open->uri, chosen.name, other, true, {}};
     } else {
-      const std::string path = joined(parts.folder, chosen.name);
+      const std::string path = join_path(parts.folder, chosen.name);
       partner = pair_member{uri_from_path(path), chosen.name, other, false, path};
     }
     if (found.size() > 1) plan.notes.push_back(which_note(found, *role));

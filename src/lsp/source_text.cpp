@@ -13,12 +13,8 @@ constexpr char32_t byte_order_mark_character = 0xFEFF;
 // The code point of the UTF-8 character at `i` and its length; a byte that leads none is itself.
 std::pair<char32_t, std::size_t> decode_at(std::string_view s, std::size_t i) {
   const std::size_t length = utf8_sequence_at(s, i);
-  const auto lead = static_cast<unsigned char>(s[i]);
-  if (length == 0) return {lead, 1};
-  char32_t cp = lead & (0xFF >> (length + 1));
-  for (std::size_t k = 1; k < length; ++k)
-    cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-  return {cp, length};
+  if (length == 0) return {static_cast<unsigned char>(s[i]), 1};
+  return {utf8_code_point(s, i, length), length};
 }
 
 }  // namespace

@@ -34,13 +34,6 @@ file_calls with_defaults(const file_calls& given) {
   return calls;
 }
 
-std::string limit_text(std::uint64_t limit) {
-  std::string text = std::to_string(limit) + " bytes";
-  if (limit >= (1 << 20) && limit % (1 << 20) == 0)
-    text += " (" + std::to_string(limit >> 20) + " MiB)";
-  return text;
-}
-
 // Reads to the end of `fd` into `out`, whose size is a first guess of what is to come. Returns 0,
 // the errno of a failed read, or -1 once more than `limit` bytes have come.
 int read_to_end(int fd, std::string& out, std::uint64_t limit,
@@ -75,7 +68,7 @@ std::optional<std::string> read_whole_file(const std::string& path, const file_c
     calls.close(file->fd);
     throw file_error(path, "read",
                      "it holds " + std::to_string(file->size) +
-                         " bytes; an input may hold at most " + limit_text(limit));
+                         " bytes; an input may hold at most " + bytes_text(limit));
   }
   // Read straight into a buffer of the size the file has; it grows only if the file does meanwhile.
   std::string out(static_cast<std::size_t>(file->size) + 1, '\0');
@@ -84,7 +77,7 @@ std::optional<std::string> read_whole_file(const std::string& path, const file_c
   if (result > 0) throw file_error(path, "read", result);
   if (result < 0)
     throw file_error(path, "read",
-                     "it grew past " + limit_text(limit) + ", the most an input may hold");
+                     "it grew past " + bytes_text(limit) + ", the most an input may hold");
   return out;
 }
 
@@ -96,7 +89,7 @@ std::string read_standard_input(std::uint64_t limit) {
   if (result > 0) throw file_error(name, "read", result);
   if (result < 0)
     throw file_error(name, "read",
-                     "it holds more than " + limit_text(limit) + ", the most an input may hold");
+                     "it holds more than " + bytes_text(limit) + ", the most an input may hold");
   return out;
 }
 
@@ -201,6 +194,13 @@ std::string folder_of(const std::string& path) {
 
 std::string file_name_of(const std::string& path) {
   return path.substr(name_start(path));
+}
+
+std::string bytes_text(std::uint64_t size) {
+  std::string text = std::to_string(size) + " bytes";
+  if (size >= (1 << 20) && size % (1 << 20) == 0)
+    text += " (" + std::to_string(size >> 20) + " MiB)";
+  return text;
 }
 
 std::string join_path(const std::string& directory, const std::string& name) {

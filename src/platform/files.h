@@ -51,6 +51,9 @@ const file_calls& system_file_calls();
 // exhausting the memory before a word is said.
 inline constexpr std::uint64_t largest_input = std::uint64_t{256} << 20;
 
+// A size as the messages give it: "268435456 bytes (256 MiB)", the MiB only when whole.
+std::string bytes_text(std::uint64_t size);
+
 // The whole file, or nullopt when it does not exist. Anything but a regular file (a directory, a
 // FIFO that would block the reader, a device) is refused with a file_error, and so is a file
 // larger than `limit`, before it is read.

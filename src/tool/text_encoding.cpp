@@ -128,6 +128,13 @@ std::size_t utf8_sequence_at(std::string_view bytes, std::size_t i) {
   return 0;
 }
 
+char32_t utf8_code_point(std::string_view bytes, std::size_t i, std::size_t length) {
+  char32_t cp = static_cast<std::uint8_t>(bytes[i]) & (0xFF >> (length + 1));
+  for (std::size_t k = 1; k < length; ++k)
+    cp = (cp << 6) | (static_cast<std::uint8_t>(bytes[i + k]) & 0x3F);
+  return cp;
+}
+
 std::optional<conversion_fault> cp1252_from_utf8(std::string_view utf8, std::string& out) {
   out.clear();
   if (has_byte_order_mark(utf8)) utf8.remove_prefix(byte_order_mark.size());
@@ -148,9 +155,7 @@ std::optional<conversion_fault> cp1252_from_utf8(std::string_view utf8, std::str
     const int column = static_cast<int>(i - line_start) + 1;
     const std::size_t length = utf8_sequence_at(utf8, i);
     if (length == 0) return conversion_fault{line, column, 0};
-    char32_t cp = lead & (0xFF >> (length + 1));
-    for (std::size_t k = 1; k < length; ++k)
-      cp = (cp << 6) | (static_cast<std::uint8_t>(utf8[i + k]) & 0x3F);
+    const char32_t cp = utf8_code_point(utf8, i, length);
     const std::optional<char> byte = cp1252_byte(cp);
     if (!byte) return conversion_fault{line, column, cp};
     out.push_back(*byte);

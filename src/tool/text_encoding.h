@@ -52,4 +52,8 @@ std::string utf8_from_cp1252(std::string_view bytes);
 // Length of the well-formed multi-byte UTF-8 sequence starting at `i`, 0 when there is none.
 std::size_t utf8_sequence_at(std::string_view bytes, std::size_t i);
 
+// The code point of the well-formed sequence of `length` bytes at `i`, as utf8_sequence_at finds
+// it.
+char32_t utf8_code_point(std::string_view bytes, std::size_t i, std::size_t length);
+
 }  // namespace scenario
